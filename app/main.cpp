@@ -1,0 +1,18 @@
+#include <QApplication>
+
+#include "platform/qt_line_printer.h"
+#include "platform/qt_message_box.h"
+#include "ui/frmcalculator.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Torvel Calculator"));
+    QApplication::setApplicationVersion(QStringLiteral("3.00"));
+
+    torvel::QtMessageBox messageBox;
+    torvel::QtLinePrinter printer;
+    torvel::frmCalculator window(messageBox, printer);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+namespace torvel {
+
+// Conversions between the clerk's price texts and numbers. Every function
+// follows the given locale, by default the user's regional settings.
+
+// True when the text reads as a finite binary64 in the locale: surrounding
+// white space, a sign, the locale's digit grouping and an exponent are
+// accepted; infinity, not-a-number and out-of-range values are not.
+bool IsNumericText(const QString& text, const QLocale& locale = QLocale());
+
+// The number the text reads as, or NaN exactly when IsNumericText is false.
+double TextToNumber(const QString& text, const QLocale& locale = QLocale());
+
+// The amount as the locale's currency text with exactly four decimals, rounded
+// from the exact binary64 value, in full digits however large. An amount that
+// rounds to zero is shown as a plain zero, never with a negative sign.
+QString FormatPrice(double amount, const QLocale& locale = QLocale());
+
+} // namespace torvel

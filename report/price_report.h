@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace torvel {
+
+class LinePrinter;
+
+// What the report prints, exactly as the window shows it.
+struct PriceReportTexts {
+    QString butter;
+    QString cheese;
+    QString powder;
+    QString class4AFat;
+    QString class4ASnf;
+    QString class4ACwt;
+    QString class4BFat;
+    QString class4BSnf;
+    QString class4BCwt;
+};
+
+// Prints the one-page report of the three inputs and six class prices. It
+// checks nothing: whatever the texts hold is printed. False when the page
+// could not be printed, with the reason in failureReason.
+bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& texts, QString& failureReason);
+
+} // namespace torvel

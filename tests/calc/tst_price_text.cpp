@@ -1,0 +1,193 @@
+#include <QTest>
+
+#include <cmath>
+
+#include "calc/price_text.h"
+
+using namespace torvel;
+
+namespace {
+
+const QLocale kEnUs(QLocale::English, QLocale::UnitedStates);
+const QLocale kDeDe(QLocale::German, QLocale::Germany);
+const QLocale kFrFr(QLocale::French, QLocale::France);
+
+// Qt's currency forms put a no-break space between amount and symbol, and
+// French groups digits with a narrow no-break space.
+const QString kNbsp(QChar(0x00A0));
+const QString kNarrowNbsp(QChar(0x202F));
+
+const double kNotNumeric = std::nan("");
+
+} // namespace
+
+class TestPriceText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void numericText_data();
+    void numericText();
+    void hostileText_data();
+    void hostileText();
+    void formatPrice_data();
+    void formatPrice();
+    void formatPriceVeryLarge();
+    void defaultLocaleFollowsTheUser();
+};
+
+void TestPriceText::numericText_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value"); // NaN: not numeric
+
+    QTest::newRow("en_US 1.4") << kEnUs << "1.4" << 1.4;
+    QTest::newRow("en_US 1.4 between spaces") << kEnUs << "  1.4  " << 1.4;
+    QTest::newRow("en_US +1.4") << kEnUs << "+1.4" << 1.4;
+    QTest::newRow("en_US -0.5") << kEnUs << "-0.5" << -0.5;
+    QTest::newRow("en_US .5") << kEnUs << ".5" << 0.5;
+    QTest::newRow("en_US 1.") << kEnUs << "1." << 1.0;
+    QTest::newRow("en_US 1E2") << kEnUs << "1E2" << 100.0;
+    QTest::newRow("en_US 1e-310, subnormal") << kEnUs << "1e-310" << 1e-310;
+    QTest::newRow("en_US grouped 1,400.5") << kEnUs << "1,400.5" << 1400.5;
+    QTest::newRow("en_US pasted cell with tab and newline") << kEnUs << "1.4\t\n" << 1.4;
+    QTest::newRow("en_US empty") << kEnUs << "" << kNotNumeric;
+    QTest::newRow("en_US spaces only") << kEnUs << "   " << kNotNumeric;
+    QTest::newRow("en_US xyz") << kEnUs << "xyz" << kNotNumeric;
+    QTest::newRow("en_US 1.4x") << kEnUs << "1.4x" << kNotNumeric;
+    QTest::newRow("en_US 1E400 overflows") << kEnUs << "1E400" << kNotNumeric;
+    QTest::newRow("en_US -1E400 overflows") << kEnUs << "-1E400" << kNotNumeric;
+    QTest::newRow("en_US 1E-400 underflows") << kEnUs << "1E-400" << kNotNumeric;
+    QTest::newRow("en_US inf") << kEnUs << "inf" << kNotNumeric;
+    QTest::newRow("en_US -inf") << kEnUs << "-inf" << kNotNumeric;
+    QTest::newRow("en_US nan") << kEnUs << "nan" << kNotNumeric;
+    QTest::newRow("en_US decimal comma 1,4") << kEnUs << "1,4" << kNotNumeric;
+    QTest::newRow("en_US currency $1.40") << kEnUs << "$1.40" << kNotNumeric;
+    QTest::newRow("en_US two points") << kEnUs << "1.4.5" << kNotNumeric;
+    QTest::newRow("en_US hex") << kEnUs << "0x10" << kNotNumeric;
+
+    QTest::newRow("de_DE 1,4") << kDeDe << "1,4" << 1.4;
+    QTest::newRow("de_DE -0,5") << kDeDe << "-0,5" << -0.5;
+    QTest::newRow("de_DE ,5") << kDeDe << ",5" << 0.5;
+    QTest::newRow("de_DE 1,4E2") << kDeDe << "1,4E2" << 140.0;
+    QTest::newRow("de_DE grouped 1.400,5") << kDeDe << "1.400,5" << 1400.5;
+    // A point is a group separator here; 1.4 is no valid grouping, so it is
+    // refused rather than silently read as 14.
+    QTest::newRow("de_DE 1.4 refused") << kDeDe << "1.4" << kNotNumeric;
+    QTest::newRow("de_DE inf") << kDeDe << "inf" << kNotNumeric;
+
+    QTest::newRow("fr_FR 1,4") << kFrFr << "1,4" << 1.4;
+    QTest::newRow("fr_FR grouped with a plain space") << kFrFr << "1 400,5" << 1400.5;
+    QTest::newRow("fr_FR grouped with its own separator") << kFrFr << QString("1" + kNarrowNbsp + "400,5") << 1400.5;
+    QTest::newRow("fr_FR 1.4 refused") << kFrFr << "1.4" << kNotNumeric;
+}
+
+void TestPriceText::numericText()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QFETCH(double, value);
+
+    QCOMPARE(IsNumericText(text, locale), !std::isnan(value));
+    const double converted = TextToNumber(text, locale);
+    if (std::isnan(value))
+        QVERIFY2(std::isnan(converted), "TextToNumber must not convert a text IsNumericText refuses");
+    else
+        QCOMPARE(converted, value);
+}
+
+void TestPriceText::hostileText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("1 MB of digits overflows") << QString(1 << 20, QLatin1Char('1')) << kNotNumeric;
+    QTest::newRow("1 MB of leading zeros") << QString(1 << 20, QLatin1Char('0')) + "1.5" << 1.5;
+    QTest::newRow("1 MB of decimals") << "0." + QString(1 << 20, QLatin1Char('5')) << 0.5555555555555556;
+    QTest::newRow("a thousand minus signs") << QString(1000, QLatin1Char('-')) + "1" << kNotNumeric;
+    QTest::newRow("a thousand plus signs") << QString(1000, QLatin1Char('+')) + "1" << kNotNumeric;
+    QTest::newRow("embedded NUL") << QString::fromUtf8("1.4\0" "5", 5) << kNotNumeric;
+    QTest::newRow("NUL alone") << QString(QChar(0)) << kNotNumeric;
+    QTest::newRow("unpaired high surrogate") << "1.4" + QString(QChar(0xD800)) << kNotNumeric;
+    QTest::newRow("unpaired low surrogate first") << QString(QChar(0xDC00)) + "1.4" << kNotNumeric;
+    QTest::newRow("exponent of a million digits") << "1e" + QString(1000000, QLatin1Char('9')) << kNotNumeric;
+}
+
+void TestPriceText::hostileText()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+
+    QCOMPARE(IsNumericText(text, kEnUs), !std::isnan(value));
+    const double converted = TextToNumber(text, kEnUs);
+    if (std::isnan(value))
+        QVERIFY(std::isnan(converted));
+    else
+        QCOMPARE(converted, value);
+}
+
+void TestPriceText::formatPrice_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("en_US 4A FAT") << kEnUs << 1.4557200000000001 << "$1.4557";
+    QTest::newRow("en_US 4A SNF") << kEnUs << 1.0302 << "$1.0302";
+    QTest::newRow("en_US 4A cwt rounds up") << kEnUs << 14.057760000000002 << "$14.0578";
+    QTest::newRow("en_US 4B SNF") << kEnUs << 1.1589547760314938 << "$1.1590";
+    QTest::newRow("en_US whole amount") << kEnUs << 2.0 << "$2.0000";
+    QTest::newRow("en_US grouping") << kEnUs << 1234567.891 << "$1,234,567.8910";
+    // The exact binary64 value lies below the decimal tie 14.07255.
+    QTest::newRow("en_US exact value decides a near tie") << kEnUs << 14.07255 << "$14.0725";
+    QTest::newRow("en_US negative in its own form") << kEnUs << -2.2622400000000003 << "($2.2622)";
+    QTest::newRow("en_US negative that rounds to zero") << kEnUs << -0.00004 << "$0.0000";
+    QTest::newRow("en_US negative zero") << kEnUs << -0.0 << "$0.0000";
+    QTest::newRow("en_US smallest negative shown") << kEnUs << -0.00006 << "($0.0001)";
+
+    QTest::newRow("de_DE symbol after") << kDeDe << 1.4557200000000001 << QString("1,4557" + kNbsp + "€");
+    QTest::newRow("de_DE grouping") << kDeDe << 14057.76 << QString("14.057,7600" + kNbsp + "€");
+    QTest::newRow("de_DE negative") << kDeDe << -0.22428 << QString("-0,2243" + kNbsp + "€");
+    QTest::newRow("de_DE negative that rounds to zero") << kDeDe << -0.00001 << QString("0,0000" + kNbsp + "€");
+    QTest::newRow("fr_FR negative") << kFrFr << -1234.5 << QString("(1" + kNarrowNbsp + "234,5000" + kNbsp + "€)");
+
+    // The C locale has no currency symbol; the amount itself still shows.
+    QTest::newRow("C locale") << QLocale::c() << 1.4557200000000001 << "1.4557";
+    QTest::newRow("C locale negative") << QLocale::c() << -2.2622400000000003 << "-2.2622";
+}
+
+void TestPriceText::formatPrice()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, amount);
+    QFETCH(QString, expected);
+
+    QCOMPARE(FormatPrice(amount, locale), expected);
+}
+
+// Amounts are never abbreviated or put in scientific notation: a clerk reads
+// every digit, grouped as the locale groups them.
+void TestPriceText::formatPriceVeryLarge()
+{
+    QCOMPARE(FormatPrice(1e20, kEnUs), QString("$100,000,000,000,000,000,000.0000"));
+
+    const QString largest = FormatPrice(-1.7976931348623157e308, kEnUs);
+    QVERIFY2(largest.startsWith("($179,769,313,486,231,570,"), qPrintable(largest));
+    QVERIFY2(largest.endsWith(",368.0000)"), qPrintable(largest));
+    QCOMPARE(largest.count(QLatin1Char(',')), 102); // 309 digits in groups of three
+}
+
+void TestPriceText::defaultLocaleFollowsTheUser()
+{
+    const QLocale previous;
+    QLocale::setDefault(kDeDe);
+    const bool numeric = IsNumericText("1,4");
+    const QString shown = FormatPrice(1.4557200000000001);
+    QLocale::setDefault(previous);
+
+    QVERIFY(numeric);
+    QCOMPARE(shown, QString("1,4557" + kNbsp + "€"));
+}
+
+QTEST_GUILESS_MAIN(TestPriceText)
+#include "tst_price_text.moc"

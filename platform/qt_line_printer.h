@@ -1,16 +1,43 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/line_printer.h"
 
 namespace torvel {
 
-// The line printer on the system's default printer, through QPrinter. The
-// printer is looked up only when a document begins, never at start-up.
+// The line printer on the system's default printer: each document is painted
+// with QPainter on a QPrinter laid out like that printer's page, and sent to
+// CUPS as one job whose acceptance is checked. The printer is looked up only
+// when a document begins, never at start-up.
+//
+// Before any setFont the lines use the application's default font. A font
+// once set stays current, also for later documents, as on a printer that
+// keeps its settings between jobs.
 class QtLinePrinter final : public LinePrinter {
 public:
+    // Prints on the default printer.
+    QtLinePrinter();
+    // Writes each document into pdfFile, replacing it, instead of printing.
+    explicit QtLinePrinter(const QString& pdfFile);
+    ~QtLinePrinter() override;
+
+    QtLinePrinter(const QtLinePrinter&) = delete;
+    QtLinePrinter& operator=(const QtLinePrinter&) = delete;
+
     void printLine(const QStringList& pieces = {}, int indentColumns = 0) override;
     void setFont(const QString& family, double pointSize) override;
     bool endDocument(QString& failureReason) override;
+
+private:
+    struct Document;
+
+    void beginDocument();
+
+    QString m_pdfFile; // empty: the default printer
+    QString m_fontFamily; // empty: no font set yet
+    double m_pointSize = 0.0;
+    std::unique_ptr<Document> m_document; // null between documents
 };
 
 } // namespace torvel

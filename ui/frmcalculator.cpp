@@ -1,5 +1,10 @@
 #include "ui/frmcalculator.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/enter_key_flow.h"
+
 namespace torvel {
 
 frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent)
@@ -9,6 +14,20 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
 {
     setObjectName(QStringLiteral("frmCalculator"));
     setWindowTitle(QStringLiteral("Calculate Milk Price"));
+    m_controls = BuildCalculatorControls(*this);
+    const CalculatorControls& c = m_controls;
+
+    auto* enter = new EnterKeyFlow(this);
+    enter->moveFocusOnEnter(c.txtCMEButter, c.txtCMECheese);
+    enter->moveFocusOnEnter(c.txtCMECheese, c.txtAveragePowder);
+    enter->moveFocusOnEnter(c.txtAveragePowder, c.cmdCalculate);
+    for (QPushButton* button : {c.cmdCalculate, c.cmdClear, c.cmdPrint, c.cmdExit})
+        enter->clickOnEnter(button);
+
+    connect(c.cmdCalculate, &QPushButton::clicked, this, &frmCalculator::calculateClicked);
+    connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);
+    connect(c.cmdPrint, &QPushButton::clicked, this, &frmCalculator::printClicked);
+    connect(c.cmdExit, &QPushButton::clicked, this, &frmCalculator::exitClicked);
 }
 
 } // namespace torvel

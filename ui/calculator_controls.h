@@ -1,0 +1,39 @@
+#pragma once
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace torvel {
+
+// The calculator window's controls, by the names they carry as object names.
+// The nine caption labels are all named Label2 and told apart by their
+// "index" property; nothing but the layout refers to them.
+struct CalculatorControls {
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* txtCMEButter = nullptr;
+    QLineEdit* txtCMECheese = nullptr;
+    QLineEdit* txtAveragePowder = nullptr;
+
+    QGroupBox* Frame2 = nullptr;
+    QLabel* lbl4AFAT = nullptr;
+    QLabel* lbl4ASNF = nullptr;
+    QLabel* lbl4ACount = nullptr;
+    QLabel* lbl4BFAT = nullptr;
+    QLabel* lbl4BSNF = nullptr;
+    QLabel* lbl4BCount = nullptr;
+
+    QPushButton* cmdCalculate = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdPrint = nullptr;
+    QPushButton* cmdExit = nullptr;
+};
+
+// Creates every control on the window at its fixed place, with its text,
+// font, colour, accessible name and tab order, and sizes the window to fit.
+// Positions and sizes are in twips, converted at the window's logical DPI.
+CalculatorControls BuildCalculatorControls(QWidget& window);
+
+} // namespace torvel

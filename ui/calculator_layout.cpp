@@ -1,0 +1,192 @@
+#include "ui/calculator_controls.h"
+
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <limits>
+
+#include "ui/twips.h"
+
+namespace torvel {
+
+namespace {
+
+const QColor kDarkRed(128, 0, 0);
+const QColor kDarkGreen(0, 128, 0);
+const QColor kNavy(0, 0, 128);
+
+constexpr int kClientWidth = 7800;
+constexpr int kClientHeight = 4860;
+constexpr int kButtonTop = 3960;
+constexpr int kButtonWidth = 1455;
+constexpr int kButtonHeight = 615;
+
+// "MS Sans Serif" is a Windows bitmap font. Liberation Sans, metrically
+// compatible with Arial, stands in for it where it is missing (Debian's
+// fontconfig would otherwise pick the much wider DejaVu Sans).
+QFont calculatorFont(bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
+// A frame's caption colour is its palette's window text, which its children
+// would inherit; each child therefore gets its own colour explicitly.
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// Places the controls in twips at the window's logical DPI.
+class Placer {
+public:
+    explicit Placer(const QWidget& window)
+        : m_dpiX(window.logicalDpiX())
+        , m_dpiY(window.logicalDpiY())
+        , m_defaultText(window.palette().color(QPalette::WindowText))
+    {}
+
+    void place(QWidget* widget, const TwipsRect& twips) const
+    {
+        widget->setGeometry(TwipsToPixels(twips, m_dpiX, m_dpiY));
+    }
+
+    QSize size(int widthTwips, int heightTwips) const
+    {
+        return {TwipsToPixels(widthTwips, m_dpiX), TwipsToPixels(heightTwips, m_dpiY)};
+    }
+
+    QGroupBox* frame(QWidget* window, const char* name, const QString& caption, const QColor& colour,
+                     const TwipsRect& at) const
+    {
+        auto* frame = new QGroupBox(caption, window);
+        frame->setObjectName(QLatin1String(name));
+        setTextColour(frame, colour);
+        place(frame, at);
+        return frame;
+    }
+
+    void caption(QGroupBox* frame, int index, const QString& text, const TwipsRect& at,
+                 const QColor& colour) const
+    {
+        auto* label = new QLabel(text, frame);
+        label->setObjectName(QStringLiteral("Label2"));
+        label->setProperty("index", index);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setFont(calculatorFont(false));
+        setTextColour(label, colour.isValid() ? colour : m_defaultText);
+        place(label, at);
+    }
+
+    QLineEdit* textBox(QGroupBox* frame, const char* name, const QString& accessibleName,
+                       const TwipsRect& at) const
+    {
+        auto* edit = new QLineEdit(frame);
+        edit->setObjectName(QLatin1String(name));
+        edit->setAccessibleName(accessibleName);
+        edit->setFont(calculatorFont(false));
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        place(edit, at);
+        return edit;
+    }
+
+    // A read-only display inside a single-line border, in the window font.
+    QLabel* result(QGroupBox* frame, const char* name, const QString& accessibleName,
+                   const TwipsRect& at) const
+    {
+        auto* label = new QLabel(frame);
+        label->setObjectName(QLatin1String(name));
+        label->setAccessibleName(accessibleName);
+        label->setTextFormat(Qt::PlainText);
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setLineWidth(1);
+        setTextColour(label, m_defaultText);
+        place(label, at);
+        return label;
+    }
+
+    QPushButton* button(QWidget* window, const char* name, const QString& caption, int left) const
+    {
+        auto* button = new QPushButton(caption, window);
+        button->setObjectName(QLatin1String(name));
+        place(button, {left, kButtonTop, kButtonWidth, kButtonHeight});
+        return button;
+    }
+
+private:
+    int m_dpiX;
+    int m_dpiY;
+    QColor m_defaultText;
+};
+
+} // namespace
+
+CalculatorControls BuildCalculatorControls(QWidget& window)
+{
+    window.setFont(calculatorFont(true));
+    const Placer at(window);
+    window.setFixedSize(at.size(kClientWidth, kClientHeight));
+
+    CalculatorControls c;
+
+    c.Frame1 = at.frame(&window, "Frame1", QStringLiteral("Enter the following commodities:"), kDarkRed,
+                        {600, 120, 4935, 1605});
+    at.caption(c.Frame1, 10, QStringLiteral("CME Butter Price"), {480, 360, 1935, 255}, {});
+    at.caption(c.Frame1, 11, QStringLiteral("CME Cheese Price"), {480, 720, 1935, 255}, {});
+    at.caption(c.Frame1, 3, QStringLiteral("OV Wt'd Avg. Powder Price"), {480, 1080, 2055, 255}, {});
+    c.txtCMEButter = at.textBox(c.Frame1, "txtCMEButter", QStringLiteral("CME butter price"),
+                                {2760, 360, 1575, 285});
+    c.txtCMECheese = at.textBox(c.Frame1, "txtCMECheese", QStringLiteral("CME cheese price"),
+                                {2760, 720, 1575, 285});
+    c.txtAveragePowder = at.textBox(c.Frame1, "txtAveragePowder",
+                                    QStringLiteral("OV weighted average powder price"),
+                                    {2760, 1080, 1575, 285});
+
+    // Each result label follows its caption so that it is drawn over the
+    // caption's 15-twip overlap.
+    c.Frame2 = at.frame(&window, "Frame2", QStringLiteral("At the above prices, Class Prices are:"),
+                        kDarkGreen, {600, 1920, 6615, 1815});
+    at.caption(c.Frame2, 14, QStringLiteral("Class 4A FAT"), {240, 600, 1095, 255}, kNavy);
+    c.lbl4AFAT = at.result(c.Frame2, "lbl4AFAT", QStringLiteral("Class 4A FAT price"), {1440, 480, 1050, 315});
+    at.caption(c.Frame2, 12, QStringLiteral("SNF"), {2880, 600, 495, 255}, kNavy);
+    c.lbl4ASNF = at.result(c.Frame2, "lbl4ASNF", QStringLiteral("Class 4A SNF price"), {3360, 480, 1050, 315});
+    at.caption(c.Frame2, 1, QStringLiteral("CWT"), {4680, 600, 615, 255}, kNavy);
+    c.lbl4ACount = at.result(c.Frame2, "lbl4ACount", QStringLiteral("Class 4A cwt price"), {5280, 480, 1078, 310});
+    at.caption(c.Frame2, 13, QStringLiteral("Class 4B FAT"), {240, 1200, 1095, 255}, kDarkRed);
+    c.lbl4BFAT = at.result(c.Frame2, "lbl4BFAT", QStringLiteral("Class 4B FAT price"), {1440, 1080, 1050, 315});
+    at.caption(c.Frame2, 2, QStringLiteral("SNF"), {2880, 1200, 495, 255}, kDarkRed);
+    c.lbl4BSNF = at.result(c.Frame2, "lbl4BSNF", QStringLiteral("Class 4B SNF price"), {3360, 1080, 1050, 315});
+    at.caption(c.Frame2, 0, QStringLiteral("CWT"), {4680, 1200, 615, 255}, kDarkRed);
+    c.lbl4BCount = at.result(c.Frame2, "lbl4BCount", QStringLiteral("Class 4B cwt price"), {5280, 1080, 1075, 310});
+
+    c.cmdCalculate = at.button(&window, "cmdCalculate", QStringLiteral("&Calculate"), 960);
+    c.cmdClear = at.button(&window, "cmdClear", QStringLiteral("C&lear"), 2400);
+    c.cmdPrint = at.button(&window, "cmdPrint", QStringLiteral("&Print"), 3840);
+    c.cmdExit = at.button(&window, "cmdExit", QStringLiteral("E&xit"), 5280);
+    // Kept with the names, like the captions' indices; they change nothing.
+    c.cmdCalculate->setProperty("index", 0);
+    c.cmdClear->setProperty("index", 1);
+    c.cmdExit->setProperty("index", 2);
+
+    // Print comes last although it stands left of Exit.
+    QWidget::setTabOrder(c.txtCMEButter, c.txtCMECheese);
+    QWidget::setTabOrder(c.txtCMECheese, c.txtAveragePowder);
+    QWidget::setTabOrder(c.txtAveragePowder, c.cmdCalculate);
+    QWidget::setTabOrder(c.cmdCalculate, c.cmdClear);
+    QWidget::setTabOrder(c.cmdClear, c.cmdExit);
+    QWidget::setTabOrder(c.cmdExit, c.cmdPrint);
+    c.txtCMEButter->setFocus();
+    return c;
+}
+
+} // namespace torvel

@@ -1,0 +1,84 @@
+// The handlers behind the window's four buttons.
+
+#include "ui/frmcalculator.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+
+#include "calc/class_prices.h"
+#include "calc/price_text.h"
+#include "platform/message_box.h"
+#include "report/price_report.h"
+
+namespace torvel {
+
+void frmCalculator::calculateClicked()
+{
+    const CalculatorControls& c = m_controls;
+    // The user's regional settings, read afresh for every calculation.
+    const QLocale locale;
+    const QString butter = c.txtCMEButter->text();
+    const QString cheese = c.txtCMECheese->text();
+    const QString powder = c.txtAveragePowder->text();
+
+    if (!IsNumericText(butter, locale) || !IsNumericText(cheese, locale) || !IsNumericText(powder, locale)) {
+        m_messageBox.showMessage(QStringLiteral("Please input all commodities."));
+        return;
+    }
+
+    const ClassPriceInputs inputs{TextToNumber(butter, locale), TextToNumber(cheese, locale),
+                                  TextToNumber(powder, locale)};
+    const ClassPriceResult result = CalculateClassPrices(inputs);
+    const auto* prices = std::get_if<ClassPrices>(&result);
+    if (!prices) {
+        // Nothing has been written yet, so the previous results still stand.
+        m_messageBox.showMessage(
+            QStringLiteral("The prices could not be calculated because a result is out of range."));
+        return;
+    }
+
+    c.lbl4AFAT->setText(FormatPrice(prices->Class4AFat, locale));
+    c.lbl4ASNF->setText(FormatPrice(prices->Class4ASnf, locale));
+    c.lbl4ACount->setText(FormatPrice(prices->Class4ACwt, locale));
+    c.lbl4BFAT->setText(FormatPrice(prices->Class4BFat, locale));
+    c.lbl4BSNF->setText(FormatPrice(prices->Class4BSnf, locale));
+    c.lbl4BCount->setText(FormatPrice(prices->Class4BCwt, locale));
+}
+
+void frmCalculator::clearClicked()
+{
+    const CalculatorControls& c = m_controls;
+    c.txtCMECheese->clear();
+    c.txtCMEButter->clear();
+    c.txtAveragePowder->clear();
+    c.lbl4ASNF->clear();
+    c.lbl4AFAT->clear();
+    c.lbl4ACount->clear();
+    c.lbl4BSNF->clear();
+    c.lbl4BFAT->clear();
+    c.lbl4BCount->clear();
+    c.txtCMEButter->setFocus(Qt::OtherFocusReason);
+}
+
+void frmCalculator::printClicked()
+{
+    const CalculatorControls& c = m_controls;
+    const PriceReportTexts texts{
+        c.txtCMEButter->text(), c.txtCMECheese->text(), c.txtAveragePowder->text(),
+        c.lbl4AFAT->text(),     c.lbl4ASNF->text(),     c.lbl4ACount->text(),
+        c.lbl4BFAT->text(),     c.lbl4BSNF->text(),     c.lbl4BCount->text(),
+    };
+    QString reason;
+    if (!PrintPriceReport(m_printer, texts, reason))
+        m_messageBox.showMessage(QStringLiteral("The report could not be printed. ") + reason);
+}
+
+// Closing the last window ends the program (QGuiApplication's
+// quitOnLastWindowClosed), with status 0 from QApplication::exec().
+void frmCalculator::exitClicked()
+{
+    close();
+}
+
+} // namespace torvel

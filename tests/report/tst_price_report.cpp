@@ -1,0 +1,143 @@
+#include <QTest>
+
+#include <variant>
+
+#include "calc/class_prices.h"
+#include "calc/price_text.h"
+#include "recording_line_printer.h"
+#include "report/price_report.h"
+
+using namespace torvel;
+
+Q_DECLARE_METATYPE(PriceReportTexts)
+
+namespace {
+
+const QLocale kEnUs(QLocale::English, QLocale::UnitedStates);
+const QLocale kDeDe(QLocale::German, QLocale::Germany);
+
+// The texts the window shows after calculating butter 1.4, cheese 1.7 and
+// powder 1.2 in the given locale, formatted by the program's own formatter.
+PriceReportTexts Calculated(const QString& butter, const QString& cheese, const QString& powder,
+                            const QLocale& locale)
+{
+    const ClassPriceResult result = CalculateClassPrices(
+        {TextToNumber(butter, locale), TextToNumber(cheese, locale), TextToNumber(powder, locale)});
+    const auto& p = std::get<ClassPrices>(result);
+    return {butter, cheese, powder,
+            FormatPrice(p.Class4AFat, locale), FormatPrice(p.Class4ASnf, locale), FormatPrice(p.Class4ACwt, locale),
+            FormatPrice(p.Class4BFat, locale), FormatPrice(p.Class4BSnf, locale), FormatPrice(p.Class4BCwt, locale)};
+}
+
+// The whole page, call by call, with the report's literals written out.
+QStringList ExpectedCalls(const QStringList& ends)
+{
+    return {
+        "line 0 ",
+        "line 0 ",
+        "line 0 ",
+        "font Times New Roman 12",
+        "line 20 Chicago Mercantile Exchange Gradee AA Butter Price  -     $" + ends[0],
+        "line 20 Chicago Mercantile Exchange Block Cheddar Cheese Price  -     $" + ends[1],
+        "line 20 Orvania Weighted Average Powder Price  -     $" + ends[2],
+        "line 0 ",
+        "line 0 ",
+        "line 20 At the above commodity prices, Class Prices are:",
+        "line 0 ",
+        "line 20 Class 4A FAT  -  " + ends[3],
+        "line 20 Class 4A SNF  -  " + ends[4],
+        "line 20 Class 4A cwt  -  " + ends[5],
+        "line 0 ",
+        "line 20 Class 4B FAT  -  " + ends[6],
+        "line 20 Class 4B SNF  -  " + ends[7],
+        "line 20 Class 4B cwt  -  " + ends[8],
+        "end",
+    };
+}
+
+} // namespace
+
+class TestPriceReport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void printsTheLines_data();
+    void printsTheLines();
+    void printingTwicePrintsTheSameLines();
+    void failureReachesTheCaller();
+};
+
+void TestPriceReport::printsTheLines_data()
+{
+    QTest::addColumn<PriceReportTexts>("texts");
+    QTest::addColumn<QStringList>("ends"); // what follows each line's literal
+
+    QTest::newRow("after calculating 1.4, 1.7, 1.2 in en_US")
+        << Calculated("1.4", "1.7", "1.2", kEnUs)
+        << QStringList{"1.4", "1.7", "1.2", "$1.4557", "$1.0302", "$14.0578", "$1.4557", "$1.1590", "$15.1779"};
+
+    QTest::newRow("right after start-up: every field empty")
+        << PriceReportTexts{} << QStringList(9, QString());
+
+    QTest::newRow("butter typed as $1.40 prints as $$1.40")
+        << PriceReportTexts{.butter = "$1.40", .cheese = "1.7", .powder = "1.2"}
+        << QStringList{"$1.40", "1.7", "1.2", "", "", "", "", "", ""};
+
+    // Qt's German currency form: amount, no-break space, euro sign.
+    const QString nbsp(QChar(0x00A0));
+    QTest::newRow("de_DE: class lines in euro, input lines keep the dollar sign")
+        << Calculated("1,4", "1,7", "1,2", kDeDe)
+        << QStringList{"1,4", "1,7", "1,2",
+                       "1,4557" + nbsp + "€", "1,0302" + nbsp + "€", "14,0578" + nbsp + "€",
+                       "1,4557" + nbsp + "€", "1,1590" + nbsp + "€", "15,1779" + nbsp + "€"};
+
+    QTest::newRow("inputs changed after the calculation print as they stand")
+        << PriceReportTexts{"abc", "", "  2", "$1.4557", "$1.0302", "$14.0578", "$1.4557", "$1.1590", "$15.1779"}
+        << QStringList{"abc", "", "  2", "$1.4557", "$1.0302", "$14.0578", "$1.4557", "$1.1590", "$15.1779"};
+}
+
+void TestPriceReport::printsTheLines()
+{
+    QFETCH(PriceReportTexts, texts);
+    QFETCH(QStringList, ends);
+
+    RecordingLinePrinter printer;
+    QString reason;
+    QVERIFY(PrintPriceReport(printer, texts, reason));
+    QCOMPARE(printer.calls, ExpectedCalls(ends));
+}
+
+void TestPriceReport::printingTwicePrintsTheSameLines()
+{
+    const PriceReportTexts texts = Calculated("1.4", "1.7", "1.2", kEnUs);
+    RecordingLinePrinter printer;
+    QString reason;
+
+    QVERIFY(PrintPriceReport(printer, texts, reason));
+    const QStringList first = printer.calls;
+    printer.calls.clear();
+    QVERIFY(PrintPriceReport(printer, texts, reason));
+
+    QCOMPARE(printer.calls, first);
+    QCOMPARE(first.count(QStringLiteral("end")), 1);
+}
+
+void TestPriceReport::failureReachesTheCaller()
+{
+    // State: a printer whose document cannot be sent.
+    RecordingLinePrinter printer;
+    printer.endSucceeds = false;
+    printer.endFailure = QStringLiteral("No default printer is set up.");
+
+    // Action: print the report.
+    QString reason;
+    const bool printed = PrintPriceReport(printer, PriceReportTexts{}, reason);
+
+    // Expected: failure, with the printer's reason.
+    QVERIFY(!printed);
+    QCOMPARE(reason, QStringLiteral("No default printer is set up."));
+    QCOMPARE(printer.calls.last(), QStringLiteral("end"));
+}
+
+QTEST_GUILESS_MAIN(TestPriceReport)
+#include "tst_price_report.moc"

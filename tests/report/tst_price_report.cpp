@@ -29,6 +29,16 @@ PriceReportTexts Calculated(const QString& butter, const QString& cheese, const 
             FormatPrice(p.Class4BFat, locale), FormatPrice(p.Class4BSnf, locale), FormatPrice(p.Class4BCwt, locale)};
 }
 
+// What the window shows when prices were typed but not yet calculated.
+PriceReportTexts InputsOnly(const QString& butter, const QString& cheese, const QString& powder)
+{
+    PriceReportTexts texts;
+    texts.butter = butter;
+    texts.cheese = cheese;
+    texts.powder = powder;
+    return texts;
+}
+
 // The whole page, call by call, with the report's literals written out.
 QStringList ExpectedCalls(const QStringList& ends)
 {
@@ -80,7 +90,7 @@ void TestPriceReport::printsTheLines_data()
         << PriceReportTexts{} << QStringList(9, QString());
 
     QTest::newRow("butter typed as $1.40 prints as $$1.40")
-        << PriceReportTexts{.butter = "$1.40", .cheese = "1.7", .powder = "1.2"}
+        << InputsOnly("$1.40", "1.7", "1.2")
         << QStringList{"$1.40", "1.7", "1.2", "", "", "", "", "", ""};
 
     // Qt's German currency form: amount, no-break space, euro sign.

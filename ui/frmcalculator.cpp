@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/enter_key_flow.h"
+#include "ui/keyboard_flow.h"
 
 namespace torvel {
 
@@ -17,12 +17,12 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     m_controls = BuildCalculatorControls(*this);
     const CalculatorControls& c = m_controls;
 
-    auto* enter = new EnterKeyFlow(this);
-    enter->moveFocusOnEnter(c.txtCMEButter, c.txtCMECheese);
-    enter->moveFocusOnEnter(c.txtCMECheese, c.txtAveragePowder);
-    enter->moveFocusOnEnter(c.txtAveragePowder, c.cmdCalculate);
+    auto* keys = new KeyboardFlow(this);
+    keys->moveFocusOnEnter(c.txtCMEButter, c.txtCMECheese);
+    keys->moveFocusOnEnter(c.txtCMECheese, c.txtAveragePowder);
+    keys->moveFocusOnEnter(c.txtAveragePowder, c.cmdCalculate);
     for (QPushButton* button : {c.cmdCalculate, c.cmdClear, c.cmdPrint, c.cmdExit})
-        enter->clickOnEnter(button);
+        keys->pressOnKeys(button);
 
     connect(c.cmdCalculate, &QPushButton::clicked, this, &frmCalculator::calculateClicked);
     connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);

@@ -1,4 +1,4 @@
-#include "ui/enter_key_flow.h"
+#include "ui/keyboard_flow.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -15,30 +15,36 @@ bool isEnter(const QEvent* event)
 }
 } // namespace
 
-EnterKeyFlow::EnterKeyFlow(QObject* parent)
+KeyboardFlow::KeyboardFlow(QObject* parent)
     : QObject(parent)
 {}
 
-void EnterKeyFlow::moveFocusOnEnter(QWidget* from, QWidget* to)
+void KeyboardFlow::moveFocusOnEnter(QWidget* from, QWidget* to)
 {
     m_nextFocus.insert(from, to);
     from->installEventFilter(this);
 }
 
-void EnterKeyFlow::clickOnEnter(QAbstractButton* button)
+void KeyboardFlow::pressOnKeys(QAbstractButton* button)
 {
     button->installEventFilter(this);
 }
 
-bool EnterKeyFlow::eventFilter(QObject* watched, QEvent* event)
+bool KeyboardFlow::eventFilter(QObject* watched, QEvent* event)
 {
+    auto* button = qobject_cast<QAbstractButton*>(watched);
+    if (button && event->type() == QEvent::Shortcut) {
+        // The button still handles its shortcut and clicks.
+        button->setFocus(Qt::ShortcutFocusReason);
+        return false;
+    }
     if (!isEnter(event))
         return false;
     if (QWidget* next = m_nextFocus.value(watched)) {
         next->setFocus(Qt::TabFocusReason);
         return false;
     }
-    if (auto* button = qobject_cast<QAbstractButton*>(watched)) {
+    if (button) {
         button->click();
         return true;
     }

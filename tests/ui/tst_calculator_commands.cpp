@@ -1,0 +1,372 @@
+#include <QTest>
+
+#include "calculator_fixture.h"
+#include "report/price_report.h"
+
+namespace {
+const QString kPleaseInput = QStringLiteral("Please input all commodities.");
+const QString kOutOfRange = QStringLiteral("The prices could not be calculated because a result is out of range.");
+} // namespace
+
+class TestCalculatorCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void enterWalksToCalculateWithoutCalculating_data();
+    void enterWalksToCalculateWithoutCalculating();
+    void enterOnCalculateCalculates();
+    void calculateShowsSixPrices_data();
+    void calculateShowsSixPrices();
+    void invalidInputChangesNothing_data();
+    void invalidInputChangesNothing();
+    void arithmeticFaultChangesNothing_data();
+    void arithmeticFaultChangesNothing();
+    void clearFromAnyFocus_data();
+    void clearFromAnyFocus();
+    void keysPressFocusedButton_data();
+    void keysPressFocusedButton();
+    void accessKeyPressesButtonFromAnywhere_data();
+    void accessKeyPressesButtonFromAnywhere();
+    void escapeDoesNothing();
+    void printPassesTheNineTextsAsShown();
+    void printFailureIsReported();
+};
+
+void TestCalculatorCommands::init()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestCalculatorCommands::enterWalksToCalculateWithoutCalculating_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+
+    QTest::newRow("Return") << Qt::Key_Return << Qt::KeyboardModifiers(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    QTest::newRow("Shift+Return") << Qt::Key_Return << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Return") << Qt::Key_Return << Qt::KeyboardModifiers(Qt::ControlModifier);
+    QTest::newRow("Alt+keypad Enter") << Qt::Key_Enter << (Qt::AltModifier | Qt::KeypadModifier);
+}
+
+void TestCalculatorCommands::enterWalksToCalculateWithoutCalculating()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+
+    // State: focus on the butter field. Action: type each price and Enter.
+    QCOMPARE(f.focusName(), QStringLiteral("txtCMEButter"));
+    f.type(QStringLiteral("1.4"));
+    f.press(key, modifiers);
+    QCOMPARE(f.focusName(), QStringLiteral("txtCMECheese"));
+    f.type(QStringLiteral("1.7"));
+    f.press(key, modifiers);
+    QCOMPARE(f.focusName(), QStringLiteral("txtAveragePowder"));
+    f.type(QStringLiteral("1.2"));
+    f.press(key, modifiers);
+
+    // Expected: the prices stand as typed, the focus is on Calculate, and
+    // nothing was calculated yet.
+    QCOMPARE(f.focusName(), QStringLiteral("cmdCalculate"));
+    QCOMPARE(f.inputs(), QStringList({"1.4", "1.7", "1.2"}));
+    QCOMPARE(f.results(), QStringList(6, QString()));
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestCalculatorCommands::enterOnCalculateCalculates()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    for (const char* price : {"1.4", "1.7", "1.2"}) {
+        f.type(QLatin1String(price));
+        f.press(Qt::Key_Return);
+    }
+
+    f.press(Qt::Key_Return);
+
+    QCOMPARE(f.results(), workedExampleResults());
+    QCOMPARE(f.focusName(), QStringLiteral("cmdCalculate"));
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestCalculatorCommands::calculateShowsSixPrices_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QStringList>("expected");
+
+    const QLocale enUs(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("worked example, US English")
+        << enUs << QStringList{"1.4", "1.7", "1.2"} << workedExampleResults();
+    // US English writes negative amounts in parentheses.
+    QTest::newRow("all zero gives six negative amounts")
+        << enUs << QStringList{"0", "0", "0"}
+        << QStringList{"($0.2243)", "($0.1698)", "($2.2622)", "($0.2243)", "($0.1443)", "($2.0402)"};
+    // The window reads and writes in the user's regional settings, not in
+    // a fixed US form: the decimal comma is read and the euro shown.
+    QTest::newRow("worked example, German")
+        << QLocale(QLocale::German, QLocale::Germany) << QStringList{"1,4", "1,7", "1,2"}
+        << QStringList{"1,4557\u00a0€", "1,0302\u00a0€", "14,0578\u00a0€",
+                       "1,4557\u00a0€", "1,1590\u00a0€", "15,1779\u00a0€"};
+}
+
+void TestCalculatorCommands::calculateShowsSixPrices()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, expected);
+    QLocale::setDefault(locale);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs(typed[0], typed[1], typed[2]);
+
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+
+    QCOMPARE(f.results(), expected);
+    QCOMPARE(f.inputs(), typed);
+    QCOMPARE(f.focusName(), QStringLiteral("cmdCalculate"));
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestCalculatorCommands::invalidInputChangesNothing_data()
+{
+    QTest::addColumn<bool>("afterGoodRun");
+    QTest::addColumn<QStringList>("inputs");
+
+    QTest::newRow("all three empty") << false << QStringList{"", "", ""};
+    QTest::newRow("powder empty, two filled") << false << QStringList{"1.4", "1.7", ""};
+    QTest::newRow("butter empty, two filled") << false << QStringList{"", "1.7", "1.2"};
+    QTest::newRow("cheese not a number") << false << QStringList{"1.4", "xyz", "1.2"};
+    QTest::newRow("powder spaces only") << false << QStringList{"1.4", "1.7", "   "};
+    QTest::newRow("butter beyond binary64") << false << QStringList{"1E400", "1.7", "1.2"};
+    QTest::newRow("cheese emptied after a good run") << true << QStringList{"1.4", "", "1.2"};
+    QTest::newRow("powder garbled after a good run") << true << QStringList{"1.4", "1.7", "1.2x"};
+}
+
+void TestCalculatorCommands::invalidInputChangesNothing()
+{
+    QFETCH(bool, afterGoodRun);
+    QFETCH(QStringList, inputs);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    if (afterGoodRun) {
+        f.setInputs("1.4", "1.7", "1.2");
+        QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+        QCOMPARE(f.results(), workedExampleResults());
+    }
+    const QStringList resultsBefore = f.results();
+    f.setInputs(inputs[0], inputs[1], inputs[2]);
+    f.button("cmdCalculate")->setFocus();
+
+    f.press(Qt::Key_Space);
+
+    QCOMPARE(f.messages.messages, QStringList{kPleaseInput});
+    QCOMPARE(f.inputs(), inputs);
+    QCOMPARE(f.results(), resultsBefore);
+    QCOMPARE(f.focusName(), QStringLiteral("cmdCalculate"));
+}
+
+void TestCalculatorCommands::arithmeticFaultChangesNothing_data()
+{
+    QTest::addColumn<QStringList>("inputs");
+
+    QTest::newRow("cheese 1E+38 overflows the single-precision 4B base")
+        << QStringList{"1.4", "1E+38", "1.2"};
+    QTest::newRow("butter 1E+308 overflows the 4A cwt") << QStringList{"1E+308", "1.7", "1.2"};
+}
+
+void TestCalculatorCommands::arithmeticFaultChangesNothing()
+{
+    QFETCH(QStringList, inputs);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+    QCOMPARE(f.results(), workedExampleResults());
+
+    f.setInputs(inputs[0], inputs[1], inputs[2]);
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+
+    QCOMPARE(f.messages.messages, QStringList{kOutOfRange});
+    QCOMPARE(f.results(), workedExampleResults());
+    QCOMPARE(f.inputs(), inputs);
+
+    // The program goes on: the next good calculation shows its prices.
+    f.setInputs("0", "0", "0");
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+    QCOMPARE(f.label("lbl4ASNF")->text(), QStringLiteral("($0.1698)"));
+}
+
+void TestCalculatorCommands::clearFromAnyFocus_data()
+{
+    QTest::addColumn<QString>("focus");
+
+    for (const char* name : {"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
+                             "cmdClear", "cmdPrint", "cmdExit"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestCalculatorCommands::clearFromAnyFocus()
+{
+    QFETCH(QString, focus);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+    QCOMPARE(f.results(), workedExampleResults());
+    f.control(focus.toLatin1())->setFocus();
+    QCOMPARE(f.focusName(), focus);
+
+    f.press(Qt::Key_L, Qt::AltModifier);
+
+    QTRY_COMPARE(f.inputs(), QStringList(3, QString()));
+    QTRY_COMPARE(f.results(), QStringList(6, QString()));
+    QTRY_COMPARE(f.focusName(), QStringLiteral("txtCMEButter"));
+    QVERIFY(f.window.isVisible());
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestCalculatorCommands::keysPressFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* name;
+    } keys[] = {{Qt::Key_Return, Qt::NoModifier, "Return"},
+                {Qt::Key_Enter, Qt::KeypadModifier, "keypad Enter"},
+                {Qt::Key_Space, Qt::NoModifier, "Space"}};
+    for (const char* button : {"cmdCalculate", "cmdClear", "cmdPrint", "cmdExit"})
+        for (const auto& k : keys)
+            QTest::addRow("%s on %s", k.name, button) << QString::fromLatin1(button) << k.key << k.modifiers;
+}
+
+void TestCalculatorCommands::keysPressFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    f.button(button.toLatin1())->setFocus();
+
+    f.press(key, modifiers);
+
+    // Each button's own effect, and no other button's.
+    const bool calculated = f.results() == workedExampleResults();
+    const bool cleared = f.inputs() == QStringList(3, QString());
+    const bool printed = f.printer.calls.contains(QStringList{"end"});
+    const bool closed = !f.window.isVisible();
+    QCOMPARE(calculated, button == "cmdCalculate");
+    QCOMPARE(cleared, button == "cmdClear");
+    QCOMPARE(printed, button == "cmdPrint");
+    QCOMPARE(closed, button == "cmdExit");
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestCalculatorCommands::accessKeyPressesButtonFromAnywhere_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("Alt+C calculates") << Qt::Key_C << "cmdCalculate" << "calculated";
+    QTest::newRow("Alt+L clears") << Qt::Key_L << "txtCMEButter" << "cleared";
+    QTest::newRow("Alt+P prints") << Qt::Key_P << "cmdPrint" << "printed";
+    QTest::newRow("Alt+X closes") << Qt::Key_X << "" << "closed";
+}
+
+void TestCalculatorCommands::accessKeyPressesButtonFromAnywhere()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(QString, focusAfter);
+    QFETCH(QString, effect);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    f.text("txtCMECheese")->setFocus();
+
+    f.press(key, Qt::AltModifier);
+
+    if (effect == "calculated")
+        QTRY_COMPARE(f.results(), workedExampleResults());
+    else if (effect == "cleared")
+        QTRY_COMPARE(f.inputs(), QStringList(3, QString()));
+    else if (effect == "printed")
+        QTRY_VERIFY(f.printer.calls.contains(QStringList{"end"}));
+    else
+        QTRY_VERIFY(!f.window.isVisible());
+    if (!focusAfter.isEmpty())
+        QCOMPARE(f.focusName(), focusAfter);
+    // The letters are access keys, not text for the focused field.
+    QVERIFY(effect == "cleared" || f.text("txtCMECheese")->text() == "1.7");
+}
+
+void TestCalculatorCommands::escapeDoesNothing()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+    QCOMPARE(f.results(), workedExampleResults());
+
+    for (const char* name : {"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
+                             "cmdClear", "cmdPrint", "cmdExit"}) {
+        f.control(name)->setFocus();
+        f.press(Qt::Key_Escape);
+        QCOMPARE(f.focusName(), QLatin1String(name));
+    }
+    QTest::qWait(200); // an access-key press would click only after its animation
+
+    QVERIFY(f.window.isVisible());
+    QCOMPARE(f.inputs(), QStringList({"1.4", "1.7", "1.2"}));
+    QCOMPARE(f.results(), workedExampleResults());
+    QVERIFY(f.printer.calls.isEmpty());
+    QVERIFY(f.messages.messages.isEmpty());
+}
+
+void TestCalculatorCommands::printPassesTheNineTextsAsShown()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+    // Edited after the calculation: the report prints what the window shows.
+    f.setInputs(" $1.40", "1.7", "1.2");
+
+    QTest::mouseClick(f.button("cmdPrint"), Qt::LeftButton);
+
+    RecordingLinePrinter expected;
+    QString reason;
+    QVERIFY(torvel::PrintPriceReport(expected,
+                                     {" $1.40", "1.7", "1.2", "$1.4557", "$1.0302", "$14.0578", "$1.4557",
+                                      "$1.1590", "$15.1779"},
+                                     reason));
+    QCOMPARE(f.printer.calls, expected.calls);
+    QVERIFY(f.messages.messages.isEmpty());
+    QCOMPARE(f.inputs(), QStringList({" $1.40", "1.7", "1.2"}));
+    QCOMPARE(f.results(), workedExampleResults());
+}
+
+void TestCalculatorCommands::printFailureIsReported()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.printer.failure = QStringLiteral("No default printer is set up.");
+
+    QTest::mouseClick(f.button("cmdPrint"), Qt::LeftButton);
+
+    QCOMPARE(f.messages.messages,
+             QStringList{"The report could not be printed. No default printer is set up."});
+}
+
+QTEST_MAIN(TestCalculatorCommands)
+#include "tst_calculator_commands.moc"

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Printing without a usable default printer: a scheduler with no destinations,
+# then one whose default queue refuses jobs. Each time printing must fail with
+# a reason and return; in the real program the message box must come up and
+# leave a working window behind.
+# Usage: cups_no_printer.sh <tst_default_printer> <torvel-calculator>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+tst_default_printer=$1
+calculator=$2
+source "$here/private_cups.sh"
+source "$here/xvfb_session.sh"
+private_cups_require Xvfb xdotool
+
+work=$(mktemp -d /tmp/torvel-noprinter.XXXXXX)
+chmod 0755 "$work"
+calculator_pid=
+cleanup() {
+  [[ -n $calculator_pid ]] && kill "$calculator_pid" 2>/dev/null
+  xvfb_session_stop
+  private_cups_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+private_cups_start "$work/cups"
+
+echo "-- a scheduler with no destinations"
+timeout 60 "$tst_default_printer" schedulerWithoutDestinations
+
+echo "-- the real program with no printer: Print shows the message and the window stays usable"
+xvfb_session_start "$work"
+"$calculator" >"$work/calculator.log" 2>&1 &
+calculator_pid=$!
+window=$(xvfb_find_window "^Calculate Milk Price$")
+xdotool windowfocus --sync "$window"
+xdotool key --window "$window" alt+p
+box=$(xvfb_find_window "^Torvel Calculator$")
+echo "message box $box came up"
+xdotool windowfocus --sync "$box"
+xdotool key Return
+xvfb_wait_gone "$box"
+kill -0 "$calculator_pid" || { echo "FAIL: the program ended after the failed print" >&2; exit 1; }
+# A second press after the box closed gets a box again: nothing is stuck.
+xdotool windowfocus --sync "$window"
+xdotool key --window "$window" alt+p
+box=$(xvfb_find_window "^Torvel Calculator$")
+xdotool windowfocus --sync "$box"
+xdotool key Return
+xvfb_wait_gone "$box"
+kill "$calculator_pid"
+wait "$calculator_pid" 2>/dev/null || true
+calculator_pid=
+
+echo "-- a default queue that refuses jobs"
+private_cups_add_pdf_queue torvelrefusing "$work/out"
+cupsreject torvelrefusing
+QT_QPA_PLATFORM=offscreen timeout 60 "$tst_default_printer" queueRefusingJobs
+if compgen -G "$work/out/*.pdf" >/dev/null; then
+  echo "FAIL: the refusing queue still printed" >&2
+  exit 1
+fi
+
+echo "PASS: no default printer and a refusing queue both fail with a reason, and nothing hangs"

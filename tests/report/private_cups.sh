@@ -1,0 +1,150 @@
+# A private CUPS scheduler for the printing tests, so that they never touch the
+# machine's own printers. Source this file, then:
+#   private_cups_require TOOL...    exits 77 (CTest's skip) with a one-line reason
+#                                   when the scheduler or a tool cannot be had here;
+#                                   with CI=true it fails instead, as CI must print
+#   private_cups_missing            prints why the scheduler cannot run here (empty: it can)
+#   private_cups_start DIR          starts cupsd with its configuration, spool and
+#                                   socket under DIR and points CUPS_SERVER at it
+#   private_cups_add_pdf_queue NAME OUTDIR
+#                                   adds a cups-pdf queue writing into OUTDIR and
+#                                   makes it the default destination
+#   private_cups_stop               stops the scheduler and removes what it added
+# Clients see only this scheduler: CUPS_SERVERROOT and HOME hide the system's
+# and the user's client.conf and lpoptions, and PRINTER/LPDEST are cleared.
+
+private_cups_pid=
+private_cups_dir=
+private_cups_backend_confs=()
+
+private_cups_missing() {
+  if ((EUID != 0)); then
+    echo "cups-pdf's backend and a private cupsd need root"
+    return
+  fi
+  local tool
+  for tool in /usr/sbin/cupsd /usr/sbin/lpadmin /usr/bin/lpstat /usr/lib/cups/backend/cups-pdf \
+              /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd /usr/bin/gs /usr/bin/pdftocairo /usr/bin/pdftotext; do
+    if [[ ! -e $tool ]]; then
+      echo "$tool is missing (scripts/setup installs it)"
+      return
+    fi
+  done
+}
+
+private_cups_require() {
+  local reason tool
+  reason=$(private_cups_missing)
+  for tool in "$@"; do
+    [[ -n $reason ]] && break
+    command -v "$tool" >/dev/null || reason="$tool is missing (scripts/setup installs it)"
+  done
+  [[ -z $reason ]] && return 0
+  if [[ ${CI:-} == true ]]; then
+    echo "FAIL: CI must run the printing test, but $reason" >&2
+    exit 1
+  fi
+  echo "SKIP: $reason"
+  exit 77
+}
+
+private_cups_start() {
+  local dir=$1
+  private_cups_dir=$dir
+  mkdir -p "$dir"/{conf/ppd,conf/ssl,spool/tmp,cache,state,log,home}
+  # Filters run as lp: they must reach the spool and the temporary files.
+  chmod 0755 "$dir" "$dir"/conf "$dir"/spool "$dir"/cache "$dir"/state
+  chgrp lp "$dir"/spool "$dir"/spool/tmp
+  chmod 0770 "$dir"/spool
+  chmod 1777 "$dir"/spool/tmp
+
+  cat >"$dir/conf/cups-files.conf" <<CONF
+ServerRoot $dir/conf
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+Printcap $dir/state/printcap
+User lp
+Group lp
+SystemGroup root
+CONF
+  cat >"$dir/conf/cupsd.conf" <<CONF
+Listen $dir/cups.sock
+Browsing No
+LogLevel debug
+DefaultAuthType None
+WebInterface No
+JobRetryLimit 0
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+  : >"$dir/conf/client.conf"
+
+  /usr/sbin/cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
+    >"$dir/log/cupsd.out" 2>&1 &
+  private_cups_pid=$!
+
+  export CUPS_SERVER=$dir/cups.sock
+  export CUPS_SERVERROOT=$dir/conf
+  export HOME=$dir/home
+  unset PRINTER LPDEST
+
+  local i
+  for ((i = 0; i < 100; ++i)); do
+    if lpstat -r >/dev/null 2>&1; then
+      return 0
+    fi
+    if ! kill -0 "$private_cups_pid" 2>/dev/null; then
+      echo "cupsd exited at start:" >&2
+      cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null
+      return 1
+    fi
+    sleep 0.1
+  done
+  echo "cupsd did not answer on $CUPS_SERVER within 10 s" >&2
+  return 1
+}
+
+private_cups_add_pdf_queue() {
+  local name=$1 outdir=$2
+  mkdir -p "$outdir"
+  # cups-pdf reads its settings only from /etc/cups, one file per device URI
+  # suffix; a unique name keeps the system's own cups-pdf queue untouched.
+  local conf=/etc/cups/cups-pdf-$name.conf
+  cat >"$conf" <<CONF
+Out $outdir
+Spool $private_cups_dir/spool/cups-pdf
+Log $private_cups_dir/log
+LogType 7
+AnonDirName $outdir
+Label 1
+CONF
+  private_cups_backend_confs+=("$conf")
+  lpadmin -p "$name" -E -v "cups-pdf:/$name" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+    -o pdftops-renderer-default=pdftocairo 2>/dev/null &&
+    lpadmin -d "$name"
+}
+
+private_cups_stop() {
+  if [[ -n $private_cups_pid ]]; then
+    kill "$private_cups_pid" 2>/dev/null
+    wait "$private_cups_pid" 2>/dev/null
+    private_cups_pid=
+  fi
+  local conf
+  for conf in "${private_cups_backend_confs[@]}"; do
+    rm -f "$conf"
+  done
+  private_cups_backend_confs=()
+}

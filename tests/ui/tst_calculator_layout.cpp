@@ -1,0 +1,362 @@
+#include <QAccessible>
+#include <QDialog>
+#include <QGroupBox>
+#include <QTest>
+
+#include <limits>
+
+#include "calculator_fixture.h"
+
+namespace {
+
+const QColor kDarkRed(128, 0, 0);
+const QColor kDarkGreen(0, 128, 0);
+const QColor kNavy(0, 0, 128);
+
+// The controls that take the focus, in tab order.
+const QStringList kTabOrder{"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
+                            "cmdClear",     "cmdExit",      "cmdPrint"};
+
+// A control by name, or one of the Label2 captions by its index.
+QWidget* find(const QWidget& window, const QString& name, int index)
+{
+    const QList<QWidget*> named = window.findChildren<QWidget*>(name);
+    if (index < 0)
+        return named.size() == 1 ? named.front() : nullptr;
+    for (QWidget* w : named)
+        if (w->property("index").toInt() == index)
+            return w;
+    return nullptr;
+}
+
+bool imageHasColour(const QImage& image, const QColor& colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).rgb() == colour.rgb())
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestCalculatorLayout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void windowIsAPlainFixedWindow();
+    void controlsStandAtTheirPlaces_data();
+    void controlsStandAtTheirPlaces();
+    void fonts_data();
+    void fonts();
+    void textColours_data();
+    void textColours();
+    void frameCaptionsAreDrawnInTheirColours_data();
+    void frameCaptionsAreDrawnInTheirColours();
+    void noTextIsClipped();
+    void opensEmptyWithFocusOnButter();
+    void tabOrder_data();
+    void tabOrder();
+    void accessibleNames_data();
+    void accessibleNames();
+};
+
+void TestCalculatorLayout::init()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestCalculatorLayout::windowIsAPlainFixedWindow()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+
+    QCOMPARE(f.window.objectName(), QStringLiteral("frmCalculator"));
+    QCOMPARE(f.window.windowTitle(), QStringLiteral("Calculate Milk Price"));
+    // A dialog would make a button its default and take Escape.
+    QVERIFY(!qobject_cast<QDialog*>(&f.window));
+    QCOMPARE(f.window.logicalDpiX(), 96);
+    QCOMPARE(f.window.logicalDpiY(), 96);
+    QCOMPARE(f.window.size(), QSize(520, 324));
+    QCOMPARE(f.window.minimumSize(), f.window.maximumSize());
+}
+
+void TestCalculatorLayout::controlsStandAtTheirPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("pixels");
+
+    // Pixels at 96 DPI, 15 twips each. The cwt results' odd twips sizes
+    // (1078 x 310, 1075 x 310) round to whole pixels from their edges.
+    const auto row = [](const char* name, int index, const char* parent, const char* text, QRect pixels) {
+        const QString tag = index < 0 ? QString::fromLatin1(name) : QStringLiteral("%1(%2)").arg(name).arg(index);
+        QTest::newRow(qPrintable(tag)) << QString::fromLatin1(name) << index << QString::fromLatin1(parent)
+                                       << QString::fromUtf8(text) << pixels;
+    };
+    row("Frame1", -1, "frmCalculator", "Enter the following commodities:", {40, 8, 329, 107});
+    row("Label2", 10, "Frame1", "CME Butter Price", {32, 24, 129, 17});
+    row("Label2", 11, "Frame1", "CME Cheese Price", {32, 48, 129, 17});
+    row("Label2", 3, "Frame1", "OV Wt'd Avg. Powder Price", {32, 72, 137, 17});
+    row("txtCMEButter", -1, "Frame1", "", {184, 24, 105, 19});
+    row("txtCMECheese", -1, "Frame1", "", {184, 48, 105, 19});
+    row("txtAveragePowder", -1, "Frame1", "", {184, 72, 105, 19});
+
+    row("Frame2", -1, "frmCalculator", "At the above prices, Class Prices are:", {40, 128, 441, 121});
+    row("Label2", 14, "Frame2", "Class 4A FAT", {16, 40, 73, 17});
+    row("lbl4AFAT", -1, "Frame2", "", {96, 32, 70, 21});
+    row("Label2", 12, "Frame2", "SNF", {192, 40, 33, 17});
+    row("lbl4ASNF", -1, "Frame2", "", {224, 32, 70, 21});
+    row("Label2", 1, "Frame2", "CWT", {312, 40, 41, 17});
+    row("lbl4ACount", -1, "Frame2", "", {352, 32, 72, 21});
+    row("Label2", 13, "Frame2", "Class 4B FAT", {16, 80, 73, 17});
+    row("lbl4BFAT", -1, "Frame2", "", {96, 72, 70, 21});
+    row("Label2", 2, "Frame2", "SNF", {192, 80, 33, 17});
+    row("lbl4BSNF", -1, "Frame2", "", {224, 72, 70, 21});
+    row("Label2", 0, "Frame2", "CWT", {312, 80, 41, 17});
+    row("lbl4BCount", -1, "Frame2", "", {352, 72, 72, 21});
+
+    // Each button overlaps its right-hand neighbour by 15 twips, one pixel.
+    row("cmdCalculate", -1, "frmCalculator", "&Calculate", {64, 264, 97, 41});
+    row("cmdClear", -1, "frmCalculator", "C&lear", {160, 264, 97, 41});
+    row("cmdPrint", -1, "frmCalculator", "&Print", {256, 264, 97, 41});
+    row("cmdExit", -1, "frmCalculator", "E&xit", {352, 264, 97, 41});
+}
+
+void TestCalculatorLayout::controlsStandAtTheirPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(QString, parent);
+    QFETCH(QString, text);
+    QFETCH(QRect, pixels);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+
+    QWidget* control = find(f.window, name, index);
+    QVERIFY2(control, "missing, or its name is not unique");
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->geometry(), pixels);
+    QVERIFY(control->isVisible());
+    if (auto* label = qobject_cast<QLabel*>(control))
+        QCOMPARE(label->text(), text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(control))
+        QCOMPARE(edit->text(), text);
+    else if (auto* button = qobject_cast<QPushButton*>(control))
+        QCOMPARE(button->text(), text);
+    else if (auto* frame = qobject_cast<QGroupBox*>(control))
+        QCOMPARE(frame->title(), text);
+    QCOMPARE(f.window.findChildren<QLabel*>("Label2").size(), 9);
+}
+
+void TestCalculatorLayout::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("bold");
+
+    QTest::newRow("window") << "frmCalculator" << -1 << true;
+    for (const char* name : {"Frame1", "Frame2", "lbl4AFAT", "lbl4ASNF", "lbl4ACount", "lbl4BFAT", "lbl4BSNF",
+                             "lbl4BCount", "cmdCalculate", "cmdClear", "cmdPrint", "cmdExit"})
+        QTest::newRow(name) << name << -1 << true;
+    for (const char* name : {"txtCMEButter", "txtCMECheese", "txtAveragePowder"})
+        QTest::newRow(name) << name << -1 << false;
+    for (int index : {0, 1, 2, 3, 10, 11, 12, 13, 14})
+        QTest::addRow("Label2(%d)", index) << "Label2" << index << false;
+}
+
+void TestCalculatorLayout::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(bool, bold);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+
+    QWidget* control = name == "frmCalculator" ? &f.window : find(f.window, name, index);
+    QVERIFY(control);
+    const QFont font = control->font();
+    QCOMPARE(font.families().value(0), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(font.pointSizeF(), 8.25);
+    QCOMPARE(font.bold(), bold);
+    // Where "MS Sans Serif" is missing the chosen fallback must be the one
+    // drawn, not whatever the font system picks for an unknown name.
+    const QString drawn = QFontInfo(font).family();
+    QVERIFY2(drawn == "MS Sans Serif" || drawn == "Liberation Sans", qPrintable(drawn));
+}
+
+void TestCalculatorLayout::textColours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QColor>("colour"); // invalid: the platform's default
+
+    QTest::newRow("Frame1") << "Frame1" << -1 << kDarkRed;
+    QTest::newRow("Frame2") << "Frame2" << -1 << kDarkGreen;
+    for (int index : {14, 12, 1})
+        QTest::addRow("Label2(%d), Class 4A row", index) << "Label2" << index << kNavy;
+    for (int index : {13, 2, 0})
+        QTest::addRow("Label2(%d), Class 4B row", index) << "Label2" << index << kDarkRed;
+    // Inside the coloured frames, but in the default colour.
+    for (int index : {10, 11, 3})
+        QTest::addRow("Label2(%d), input caption", index) << "Label2" << index << QColor();
+    for (const char* name : {"lbl4AFAT", "lbl4ASNF", "lbl4ACount", "lbl4BFAT", "lbl4BSNF", "lbl4BCount"})
+        QTest::newRow(name) << name << -1 << QColor();
+}
+
+void TestCalculatorLayout::textColours()
+{
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(QColor, colour);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    auto* label = qobject_cast<QLabel*>(find(f.window, name, index));
+    QWidget* control = label ? label : find(f.window, name, index);
+    QVERIFY(control);
+    if (!colour.isValid())
+        colour = QApplication::palette(control).color(QPalette::WindowText);
+
+    QCOMPARE(control->palette().color(QPalette::WindowText), colour);
+    if (label) {
+        // The glyphs themselves come out in that colour.
+        label->setText(QStringLiteral("$8.8888"));
+        QVERIFY(imageHasColour(label->grab().toImage(), colour));
+    }
+}
+
+void TestCalculatorLayout::frameCaptionsAreDrawnInTheirColours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("Frame1 in dark red") << "Frame1" << kDarkRed;
+    QTest::newRow("Frame2 in dark green") << "Frame2" << kDarkGreen;
+}
+
+void TestCalculatorLayout::frameCaptionsAreDrawnInTheirColours()
+{
+    QFETCH(QString, name);
+    QFETCH(QColor, colour);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    auto* frame = f.control<QGroupBox>(name.toLatin1());
+
+    // The caption line, above every control in the frame.
+    const QRect captionLine(0, 0, frame->width(), frame->childrenRect().top());
+    QVERIFY(imageHasColour(frame->grab(captionLine).toImage(), colour));
+}
+
+void TestCalculatorLayout::noTextIsClipped()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    // The widest prices an everyday calculation shows: negative, in parentheses.
+    for (QLabel* result : f.window.findChildren<QLabel*>(QRegularExpression("^lbl4")))
+        result->setText(QStringLiteral("($88.8888)"));
+
+    for (QLabel* label : f.window.findChildren<QLabel*>()) {
+        const QFontMetrics metrics(label->font());
+        const int indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+        const QRect text = metrics.boundingRect(label->text());
+        QVERIFY2(metrics.horizontalAdvance(label->text()) + indent <= label->contentsRect().width()
+                     && text.height() <= label->contentsRect().height(),
+                 qPrintable(label->text()));
+    }
+    for (QWidget* w : f.window.findChildren<QWidget*>()) {
+        if (qobject_cast<QPushButton*>(w) || qobject_cast<QGroupBox*>(w)) {
+            QVERIFY2(w->minimumSizeHint().width() <= w->width(), qPrintable(w->objectName()));
+            QVERIFY2(w->minimumSizeHint().height() <= w->height(), qPrintable(w->objectName()));
+        }
+    }
+}
+
+void TestCalculatorLayout::opensEmptyWithFocusOnButter()
+{
+    CalculatorFixture f;
+    QVERIFY(f.open());
+
+    QCOMPARE(f.focusName(), QStringLiteral("txtCMEButter"));
+    QCOMPARE(f.inputs(), QStringList(3, QString()));
+    QCOMPARE(f.results(), QStringList(6, QString()));
+    for (const char* name : {"txtCMEButter", "txtCMECheese", "txtAveragePowder"}) {
+        QCOMPARE(f.text(name)->maxLength(), std::numeric_limits<int>::max());
+        QCOMPARE(f.text(name)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    }
+    // Labels and frames never take the focus, and no button is a default
+    // button, not even the focused one.
+    for (QWidget* w : f.window.findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w))
+            QCOMPARE(w->focusPolicy(), Qt::NoFocus);
+    }
+    for (QPushButton* button : f.window.findChildren<QPushButton*>()) {
+        button->setFocus();
+        QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+    }
+}
+
+void TestCalculatorLayout::tabOrder_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QStringList>("expected");
+
+    QStringList backwards = kTabOrder;
+    std::reverse(backwards.begin(), backwards.end());
+    QTest::newRow("Tab, Print last, then round") << Qt::Key_Tab << kTabOrder.mid(1) + kTabOrder.mid(0, 2);
+    QTest::newRow("Shift+Tab, backwards") << Qt::Key_Backtab << backwards + backwards.mid(0, 1);
+}
+
+void TestCalculatorLayout::tabOrder()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(QStringList, expected);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    QCOMPARE(f.focusName(), QStringLiteral("txtCMEButter"));
+
+    QStringList visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        f.press(key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        visited << f.focusName();
+    }
+
+    QCOMPARE(visited, expected);
+}
+
+void TestCalculatorLayout::accessibleNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("spoken");
+
+    QTest::newRow("txtCMEButter") << "txtCMEButter" << "CME butter price";
+    QTest::newRow("txtCMECheese") << "txtCMECheese" << "CME cheese price";
+    QTest::newRow("txtAveragePowder") << "txtAveragePowder" << "OV weighted average powder price";
+    QTest::newRow("lbl4AFAT") << "lbl4AFAT" << "Class 4A FAT price";
+    QTest::newRow("lbl4ASNF") << "lbl4ASNF" << "Class 4A SNF price";
+    QTest::newRow("lbl4ACount") << "lbl4ACount" << "Class 4A cwt price";
+    QTest::newRow("lbl4BFAT") << "lbl4BFAT" << "Class 4B FAT price";
+    QTest::newRow("lbl4BSNF") << "lbl4BSNF" << "Class 4B SNF price";
+    QTest::newRow("lbl4BCount") << "lbl4BCount" << "Class 4B cwt price";
+}
+
+void TestCalculatorLayout::accessibleNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, spoken);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.setInputs("1.4", "1.7", "1.2");
+    QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
+
+    // What a screen reader announces: the name, not the price shown.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(f.control(name.toLatin1()));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), spoken);
+}
+
+QTEST_MAIN(TestCalculatorLayout)
+#include "tst_calculator_layout.moc"

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The real program prints through a real CUPS scheduler: a private cupsd whose
+# default destination is a cups-pdf queue. The clerk types three prices,
+# calculates and presses Print twice; two PDFs must arrive with the same
+# report lines, and those lines must be the report of the calculation.
+# Usage: cups_print_end_to_end.sh <torvel-calculator> [folder to keep the PDFs in]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+calculator=$1
+keep=${2:-}
+source "$here/private_cups.sh"
+source "$here/xvfb_session.sh"
+private_cups_require Xvfb xdotool pdftotext
+
+work=$(mktemp -d /tmp/torvel-print.XXXXXX)
+chmod 0755 "$work"
+calculator_pid=
+cleanup() {
+  [[ -n $calculator_pid ]] && kill "$calculator_pid" 2>/dev/null
+  xvfb_session_stop
+  private_cups_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+queue=torvelpdf$$
+private_cups_start "$work/cups"
+private_cups_add_pdf_queue "$queue" "$work/out"
+
+# Waits until the queue has completed $1 jobs and as many PDFs are written.
+wait_for_pdfs() {
+  local count=$1 i completed pdfs
+  for ((i = 0; i < 600; ++i)); do
+    completed=$(lpstat -W completed -o "$queue" 2>/dev/null | wc -l)
+    pdfs=$(find "$work/out" -name '*.pdf' | wc -l)
+    if ((completed >= count && pdfs >= count)); then
+      return 0
+    fi
+    if xdotool search --onlyvisible --name "^Torvel Calculator$" >/dev/null 2>&1; then
+      echo "FAIL: the program showed a message box instead of printing" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+  echo "FAIL: $count PDF(s) expected within 60 s, found $pdfs; jobs:" >&2
+  lpstat -W all -o >&2 || true
+  tail -n 30 "$work/cups/log/error_log" >&2 || true
+  return 1
+}
+
+xvfb_session_start "$work"
+"$calculator" >"$work/calculator.log" 2>&1 &
+calculator_pid=$!
+window=$(xvfb_find_window "^Calculate Milk Price$")
+xdotool windowfocus --sync "$window"
+
+# The focus starts on the butter field; Enter walks to the next field and
+# from the powder field to Calculate.
+xdotool type --delay 20 "1.4"
+xdotool key Return
+xdotool type --delay 20 "1.7"
+xdotool key Return
+xdotool type --delay 20 "1.2"
+xdotool key Return alt+c
+xdotool key alt+p
+wait_for_pdfs 1
+xdotool key alt+p
+wait_for_pdfs 2
+
+mapfile -t pdfs < <(find "$work/out" -name '*.pdf' | sort)
+pdftotext -layout "${pdfs[0]}" "$work/first.txt"
+pdftotext -layout "${pdfs[1]}" "$work/second.txt"
+if ! cmp -s "$work/first.txt" "$work/second.txt"; then
+  echo "FAIL: the two presses printed different pages:" >&2
+  diff "$work/first.txt" "$work/second.txt" >&2 || true
+  exit 1
+fi
+
+# pdftotext approximates runs of blanks, so words are compared one by one.
+expected=(
+  "Chicago Mercantile Exchange Gradee AA Butter Price - \$1.4"
+  "Chicago Mercantile Exchange Block Cheddar Cheese Price - \$1.7"
+  "Orvania Weighted Average Powder Price - \$1.2"
+  "At the above commodity prices, Class Prices are:"
+  "Class 4A FAT - \$1.4557"
+  "Class 4A SNF - \$1.0302"
+  "Class 4A cwt - \$14.0578"
+  "Class 4B FAT - \$1.4557"
+  "Class 4B SNF - \$1.1590"
+  "Class 4B cwt - \$15.1779"
+)
+mapfile -t printed < <(sed -e 's/\f//g' -e 's/^ *//' -e 's/ *$//' -e 's/  */ /g' "$work/first.txt" | grep -v '^$')
+same=$((${#printed[@]} == ${#expected[@]}))
+for i in "${!expected[@]}"; do
+  [[ ${printed[i]:-} == "${expected[i]}" ]] || same=0
+done
+if ((!same)); then
+  echo "FAIL: the printed lines are not the report:" >&2
+  printf '  %s\n' "${printed[@]}" >&2
+  exit 1
+fi
+
+if [[ -n $keep ]]; then
+  mkdir -p "$keep"
+  cp "${pdfs[0]}" "$keep/report.pdf"
+fi
+echo "PASS: Print pressed twice in the real program gave 2 PDFs through CUPS with the same ${#printed[@]} report lines"

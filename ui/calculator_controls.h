@@ -1,12 +1,13 @@
 #pragma once
 
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
 
 namespace torvel {
+
+class ResultLabel;
 
 // The calculator window's controls, by the names they carry as object names.
 // The nine caption labels are all named Label2 and told apart by their
@@ -18,12 +19,12 @@ struct CalculatorControls {
     QLineEdit* txtAveragePowder = nullptr;
 
     QGroupBox* Frame2 = nullptr;
-    QLabel* lbl4AFAT = nullptr;
-    QLabel* lbl4ASNF = nullptr;
-    QLabel* lbl4ACount = nullptr;
-    QLabel* lbl4BFAT = nullptr;
-    QLabel* lbl4BSNF = nullptr;
-    QLabel* lbl4BCount = nullptr;
+    ResultLabel* lbl4AFAT = nullptr;
+    ResultLabel* lbl4ASNF = nullptr;
+    ResultLabel* lbl4ACount = nullptr;
+    ResultLabel* lbl4BFAT = nullptr;
+    ResultLabel* lbl4BSNF = nullptr;
+    ResultLabel* lbl4BCount = nullptr;
 
     QPushButton* cmdCalculate = nullptr;
     QPushButton* cmdClear = nullptr;

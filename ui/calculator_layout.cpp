@@ -8,6 +8,7 @@
 
 #include <limits>
 
+#include "ui/result_label.h"
 #include "ui/twips.h"
 
 namespace torvel {
@@ -89,36 +90,35 @@ public:
     }
 
     QLineEdit* textBox(QGroupBox* frame, const char* name, const QString& accessibleName,
-                       const TwipsRect& at) const
+                       const QString& description, const TwipsRect& at) const
     {
         auto* edit = new QLineEdit(frame);
         edit->setObjectName(QLatin1String(name));
         edit->setAccessibleName(accessibleName);
+        edit->setAccessibleDescription(description);
         edit->setFont(calculatorFont(false));
         edit->setMaxLength(std::numeric_limits<int>::max());
         place(edit, at);
         return edit;
     }
 
-    // A read-only display inside a single-line border, in the window font.
-    QLabel* result(QGroupBox* frame, const char* name, const QString& accessibleName,
-                   const TwipsRect& at) const
+    // In the window font.
+    ResultLabel* result(QGroupBox* frame, const char* name, const QString& accessibleName,
+                        const TwipsRect& at) const
     {
-        auto* label = new QLabel(frame);
+        auto* label = new ResultLabel(accessibleName, frame);
         label->setObjectName(QLatin1String(name));
-        label->setAccessibleName(accessibleName);
-        label->setTextFormat(Qt::PlainText);
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
-        label->setLineWidth(1);
         setTextColour(label, m_defaultText);
         place(label, at);
         return label;
     }
 
-    QPushButton* button(QWidget* window, const char* name, const QString& caption, int left) const
+    QPushButton* button(QWidget* window, const char* name, const QString& caption, const QString& description,
+                        int left) const
     {
         auto* button = new QPushButton(caption, window);
         button->setObjectName(QLatin1String(name));
+        button->setAccessibleDescription(description);
         place(button, {left, kButtonTop, kButtonWidth, kButtonHeight});
         return button;
     }
@@ -145,11 +145,14 @@ CalculatorControls BuildCalculatorControls(QWidget& window)
     at.caption(c.Frame1, 11, QStringLiteral("CME Cheese Price"), {480, 720, 1935, 255}, {});
     at.caption(c.Frame1, 3, QStringLiteral("OV Wt'd Avg. Powder Price"), {480, 1080, 2055, 255}, {});
     c.txtCMEButter = at.textBox(c.Frame1, "txtCMEButter", QStringLiteral("CME butter price"),
+                                QStringLiteral("In dollars. Enter moves on to the cheese price."),
                                 {2760, 360, 1575, 285});
     c.txtCMECheese = at.textBox(c.Frame1, "txtCMECheese", QStringLiteral("CME cheese price"),
+                                QStringLiteral("In dollars. Enter moves on to the powder price."),
                                 {2760, 720, 1575, 285});
     c.txtAveragePowder = at.textBox(c.Frame1, "txtAveragePowder",
                                     QStringLiteral("OV weighted average powder price"),
+                                    QStringLiteral("In dollars. Enter moves on to the Calculate button."),
                                     {2760, 1080, 1575, 285});
 
     // Each result label follows its caption so that it is drawn over the
@@ -169,10 +172,15 @@ CalculatorControls BuildCalculatorControls(QWidget& window)
     at.caption(c.Frame2, 0, QStringLiteral("CWT"), {4680, 1200, 615, 255}, kDarkRed);
     c.lbl4BCount = at.result(c.Frame2, "lbl4BCount", QStringLiteral("Class 4B cwt price"), {5280, 1080, 1075, 310});
 
-    c.cmdCalculate = at.button(&window, "cmdCalculate", QStringLiteral("&Calculate"), 960);
-    c.cmdClear = at.button(&window, "cmdClear", QStringLiteral("C&lear"), 2400);
-    c.cmdPrint = at.button(&window, "cmdPrint", QStringLiteral("&Print"), 3840);
-    c.cmdExit = at.button(&window, "cmdExit", QStringLiteral("E&xit"), 5280);
+    c.cmdCalculate = at.button(&window, "cmdCalculate", QStringLiteral("&Calculate"),
+                               QStringLiteral("Works out the six class prices from the three commodity prices."),
+                               960);
+    c.cmdClear = at.button(&window, "cmdClear", QStringLiteral("C&lear"),
+                           QStringLiteral("Empties the three prices and the six results."), 2400);
+    c.cmdPrint = at.button(&window, "cmdPrint", QStringLiteral("&Print"),
+                           QStringLiteral("Prints the prices and results on the default printer."), 3840);
+    c.cmdExit = at.button(&window, "cmdExit", QStringLiteral("E&xit"), QStringLiteral("Closes the calculator."),
+                          5280);
     // Kept with the names, like the captions' indices; they change nothing.
     c.cmdCalculate->setProperty("index", 0);
     c.cmdClear->setProperty("index", 1);

@@ -2,7 +2,6 @@
 
 #include "ui/frmcalculator.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 
@@ -10,6 +9,7 @@
 #include "calc/price_text.h"
 #include "platform/message_box.h"
 #include "report/price_report.h"
+#include "ui/result_label.h"
 
 namespace torvel {
 
@@ -38,12 +38,12 @@ void frmCalculator::calculateClicked()
         return;
     }
 
-    c.lbl4AFAT->setText(FormatPrice(prices->Class4AFat, locale));
-    c.lbl4ASNF->setText(FormatPrice(prices->Class4ASnf, locale));
-    c.lbl4ACount->setText(FormatPrice(prices->Class4ACwt, locale));
-    c.lbl4BFAT->setText(FormatPrice(prices->Class4BFat, locale));
-    c.lbl4BSNF->setText(FormatPrice(prices->Class4BSnf, locale));
-    c.lbl4BCount->setText(FormatPrice(prices->Class4BCwt, locale));
+    c.lbl4AFAT->setPrice(FormatPrice(prices->Class4AFat, locale));
+    c.lbl4ASNF->setPrice(FormatPrice(prices->Class4ASnf, locale));
+    c.lbl4ACount->setPrice(FormatPrice(prices->Class4ACwt, locale));
+    c.lbl4BFAT->setPrice(FormatPrice(prices->Class4BFat, locale));
+    c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, locale));
+    c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, locale));
 }
 
 void frmCalculator::clearClicked()
@@ -52,12 +52,12 @@ void frmCalculator::clearClicked()
     c.txtCMECheese->clear();
     c.txtCMEButter->clear();
     c.txtAveragePowder->clear();
-    c.lbl4ASNF->clear();
-    c.lbl4AFAT->clear();
-    c.lbl4ACount->clear();
-    c.lbl4BSNF->clear();
-    c.lbl4BFAT->clear();
-    c.lbl4BCount->clear();
+    c.lbl4ASNF->setPrice({});
+    c.lbl4AFAT->setPrice({});
+    c.lbl4ACount->setPrice({});
+    c.lbl4BSNF->setPrice({});
+    c.lbl4BFAT->setPrice({});
+    c.lbl4BCount->setPrice({});
     c.txtCMEButter->setFocus(Qt::OtherFocusReason);
 }
 

@@ -352,10 +352,16 @@ void TestCalculatorLayout::accessibleNames()
     f.setInputs("1.4", "1.7", "1.2");
     QTest::mouseClick(f.button("cmdCalculate"), Qt::LeftButton);
 
-    // What a screen reader announces: the name, not the price shown.
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(f.control(name.toLatin1()));
+    // What a screen reader announces: the name, and the price as the value.
+    QWidget* control = f.control(name.toLatin1());
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
     QVERIFY(accessible);
     QCOMPARE(accessible->text(QAccessible::Name), spoken);
+    if (auto* result = qobject_cast<QLabel*>(control)) {
+        QVERIFY(result->text().startsWith(QLatin1Char('$')));
+        QCOMPARE(accessible->text(QAccessible::Value), result->text());
+        QVERIFY(accessible->state().readOnly);
+    }
 }
 
 QTEST_MAIN(TestCalculatorLayout)

@@ -7,8 +7,10 @@ namespace torvel {
 
 void QtMessageBox::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvel Calculator"), text,
-                    QMessageBox::Ok, QApplication::activeWindow());
+    // Over the window in use, and blocking every window until it is closed.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvel Calculator"), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

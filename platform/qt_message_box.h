@@ -2,11 +2,10 @@
 
 #include "platform/message_box.h"
 
-class QWidget;
-
 namespace torvel {
 
-// The message box on Qt: application-modal, OK only, no icon.
+// The message box on Qt: a QMessageBox captioned "Torvel Calculator",
+// application-modal, OK only, no icon. The text is shown as plain text.
 class QtMessageBox final : public MessageBox {
 public:
     void showMessage(const QString& text) override;

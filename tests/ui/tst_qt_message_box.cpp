@@ -1,0 +1,130 @@
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "calculator_fixture.h"
+#include "platform/qt_message_box.h"
+
+namespace {
+
+// What the user saw of the modal box, read while it was open.
+struct SeenBox {
+    bool seen = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QAbstractButton*>::size_type buttonCount = 0;
+    bool okButton = false;
+    Qt::WindowModality modality = Qt::NonModal;
+};
+
+// Waits for a QMessageBox to become the active modal widget, notes what it
+// shows, and closes it with a key as a user would. If none appears, or the
+// key does not close it, the watchdog closes whatever is modal so that the
+// test fails instead of hanging.
+class BoxCloser : public QObject {
+public:
+    BoxCloser(Qt::Key key, SeenBox& seen)
+        : m_key(key), m_seen(seen)
+    {
+        connect(&m_poll, &QTimer::timeout, this, &BoxCloser::poll);
+        m_poll.start(10);
+        m_watchdog.setSingleShot(true);
+        connect(&m_watchdog, &QTimer::timeout, this, [] {
+            while (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        m_watchdog.start(20000);
+    }
+
+private:
+    void poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || m_seen.seen)
+            return;
+        m_seen.seen = true;
+        m_seen.title = box->windowTitle();
+        m_seen.text = box->text();
+        m_seen.icon = box->icon();
+        m_seen.buttonCount = box->buttons().size();
+        m_seen.okButton = box->button(QMessageBox::Ok) != nullptr;
+        m_seen.modality = box->windowModality();
+        m_poll.stop();
+        QTest::keyClick(box->windowHandle(), m_key);
+    }
+
+    Qt::Key m_key;
+    SeenBox& m_seen;
+    QTimer m_poll;
+    QTimer m_watchdog;
+};
+
+} // namespace
+
+class TestQtMessageBox : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void pleaseInputIsAModalBoxTheUserCloses_data();
+    void pleaseInputIsAModalBoxTheUserCloses();
+};
+
+void TestQtMessageBox::init()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestQtMessageBox::pleaseInputIsAModalBoxTheUserCloses_data()
+{
+    QTest::addColumn<Qt::Key>("closingKey");
+
+    QTest::newRow("Enter on OK") << Qt::Key_Return;
+    QTest::newRow("Space on OK") << Qt::Key_Space;
+    QTest::newRow("Escape") << Qt::Key_Escape;
+}
+
+void TestQtMessageBox::pleaseInputIsAModalBoxTheUserCloses()
+{
+    QFETCH(Qt::Key, closingKey);
+    torvel::QtMessageBox messageBox;
+    RecordingLinePrinter printer;
+    torvel::frmCalculator window(messageBox, printer);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* cheese = window.findChild<QLineEdit*>("txtCMECheese");
+    window.findChild<QLineEdit*>("txtCMEButter")->setText("1.4");
+    auto* calculate = window.findChild<QPushButton*>("cmdCalculate");
+    calculate->setFocus();
+
+    // State: cheese and powder empty. Action: Enter on Calculate; the box
+    // shows, and the user closes it.
+    SeenBox seen;
+    BoxCloser closer(closingKey, seen);
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+
+    // Expected: one plain box with the message, and the window as it was.
+    QVERIFY2(seen.seen, "no message box was shown");
+    QCOMPARE(seen.title, QStringLiteral("Torvel Calculator"));
+    QCOMPARE(seen.text, QStringLiteral("Please input all commodities."));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttonCount, 1);
+    QVERIFY(seen.okButton);
+    QCOMPARE(seen.modality, Qt::ApplicationModal);
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(window.findChild<QLineEdit*>("txtCMEButter")->text(), QStringLiteral("1.4"));
+    QVERIFY(cheese->text().isEmpty());
+    QVERIFY(window.findChild<QLabel*>("lbl4AFAT")->text().isEmpty());
+    // The window kept its focus on Calculate. The offscreen platform has no
+    // window manager to hand the activation back, so do what one would.
+    QCOMPARE(window.focusWidget(), calculate);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), calculate);
+}
+
+QTEST_MAIN(TestQtMessageBox)
+#include "tst_qt_message_box.moc"

@@ -47,10 +47,10 @@ void setTextColour(QWidget* widget, const QColor& colour)
     widget->setPalette(palette);
 }
 
-// Places the controls in twips at the window's logical DPI.
-class Placer {
+// Makes the controls and places them, in twips, at the window's logical DPI.
+class ControlMaker {
 public:
-    explicit Placer(const QWidget& window)
+    explicit ControlMaker(const QWidget& window)
         : m_dpiX(window.logicalDpiX())
         , m_dpiY(window.logicalDpiY())
         , m_defaultText(window.palette().color(QPalette::WindowText))
@@ -83,6 +83,8 @@ public:
         label->setObjectName(QStringLiteral("Label2"));
         label->setProperty("index", index);
         label->setTextFormat(Qt::PlainText);
+        // At the top of its box, where the layout puts the caption's text,
+        // a little below the text of the result label beside it.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setFont(calculatorFont(false));
         setTextColour(label, colour.isValid() ? colour : m_defaultText);
@@ -134,7 +136,7 @@ private:
 CalculatorControls BuildCalculatorControls(QWidget& window)
 {
     window.setFont(calculatorFont(true));
-    const Placer at(window);
+    const ControlMaker at(window);
     window.setFixedSize(at.size(kClientWidth, kClientHeight));
 
     CalculatorControls c;

@@ -9,6 +9,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvel Calculator"));
     QApplication::setApplicationVersion(QStringLiteral("3.00"));
+    // Lets Wayland docks match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.torvel.Calculator"));
 
     torvel::QtMessageBox messageBox;
     torvel::QtLinePrinter printer;

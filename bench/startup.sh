@@ -18,14 +18,15 @@ app=$dir/app/torvel-calculator
 floor=$dir/bench/startup_floor
 probe=$dir/bench/startup_probe
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 runtime=$(mktemp -d)
+# Xvfb picks a free display number itself and writes it to descriptor 5.
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$runtime/display" >/dev/null 2>&1 &
+xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$runtime"' EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 XDG_RUNTIME_DIR=$runtime
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "startup.sh: Xvfb did not start on $display" >&2; exit 1; }
+for _ in $(seq 100); do [[ -s $runtime/display ]] && break; sleep 0.1; done
+[[ -s $runtime/display ]] || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(<"$runtime/display") QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 XDG_RUNTIME_DIR=$runtime
+xdpyinfo >/dev/null || { echo "startup.sh: cannot reach Xvfb on $DISPLAY" >&2; exit 1; }
 
 measure() { # prints "<ms> <kB>"
   "$probe" "Calculate Milk Price" 500 "$1" | sed -E 's/startup_ms=([0-9.]+) rss_kb=([0-9]+)/\1 \2/'

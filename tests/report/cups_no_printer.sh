@@ -5,18 +5,29 @@
 # leave a working window behind.
 # Usage: cups_no_printer.sh <tst_default_printer> <torvel-calculator>
 set -euo pipefail
+trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR
+trap 'echo "FAIL: $0 was sent SIGTERM" >&2; exit 143' TERM
 here=$(cd "$(dirname "$0")" && pwd)
 tst_default_printer=$1
 calculator=$2
 source "$here/private_cups.sh"
 source "$here/xvfb_session.sh"
-private_cups_require Xvfb xdotool
+private_cups_require Xvfb xdotool xdpyinfo
 
 work=$(mktemp -d /tmp/torvel-noprinter.XXXXXX)
 chmod 0755 "$work"
 calculator_pid=
 cleanup() {
-  [[ -n $calculator_pid ]] && kill "$calculator_pid" 2>/dev/null
+  local status=$?
+  if [[ -n $calculator_pid ]]; then kill "$calculator_pid" 2>/dev/null || true; fi
+  if ((status != 0)); then
+    if [[ -n $xvfb_pid ]] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
+      echo "(the X server ${DISPLAY:-} had ended)" >&2
+    fi
+    for log in "$work"/calculator.log "$work"/xvfb.log; do
+      [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; } >&2
+    done
+  fi
   xvfb_session_stop
   private_cups_stop
   rm -rf "$work"
@@ -48,13 +59,13 @@ box=$(xvfb_find_window "^Torvel Calculator$")
 xdotool windowfocus --sync "$box"
 xdotool key Return
 xvfb_wait_gone "$box"
-kill "$calculator_pid"
+kill "$calculator_pid" || true
 wait "$calculator_pid" 2>/dev/null || true
 calculator_pid=
 
 echo "-- a default queue that refuses jobs"
-private_cups_add_pdf_queue torvelrefusing "$work/out"
-cupsreject torvelrefusing
+private_cups_add_pdf_queue torvelrefusing$$ "$work/out"
+cupsreject torvelrefusing$$
 QT_QPA_PLATFORM=offscreen timeout 60 "$tst_default_printer" queueRefusingJobs
 if compgen -G "$work/out/*.pdf" >/dev/null; then
   echo "FAIL: the refusing queue still printed" >&2

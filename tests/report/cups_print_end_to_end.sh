@@ -5,18 +5,29 @@
 # report lines, and those lines must be the report of the calculation.
 # Usage: cups_print_end_to_end.sh <torvel-calculator> [folder to keep the PDFs in]
 set -euo pipefail
+trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR
+trap 'echo "FAIL: $0 was sent SIGTERM" >&2; exit 143' TERM
 here=$(cd "$(dirname "$0")" && pwd)
 calculator=$1
 keep=${2:-}
 source "$here/private_cups.sh"
 source "$here/xvfb_session.sh"
-private_cups_require Xvfb xdotool pdftotext
+private_cups_require Xvfb xdotool xdpyinfo pdftotext
 
 work=$(mktemp -d /tmp/torvel-print.XXXXXX)
 chmod 0755 "$work"
 calculator_pid=
 cleanup() {
-  [[ -n $calculator_pid ]] && kill "$calculator_pid" 2>/dev/null
+  local status=$?
+  if [[ -n $calculator_pid ]]; then kill "$calculator_pid" 2>/dev/null || true; fi
+  if ((status != 0)); then
+    if [[ -n $xvfb_pid ]] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
+      echo "(the X server ${DISPLAY:-} had ended)" >&2
+    fi
+    for log in "$work"/calculator.log "$work"/xvfb.log; do
+      [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; } >&2
+    done
+  fi
   xvfb_session_stop
   private_cups_stop
   rm -rf "$work"

@@ -91,8 +91,9 @@ JobRetryLimit 0
 CONF
   : >"$dir/conf/client.conf"
 
-  /usr/sbin/cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
-    >"$dir/log/cupsd.out" 2>&1 &
+  # In a session of its own: nothing it signals can reach the test script.
+  setsid /usr/sbin/cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
+    >"$dir/log/cupsd.out" 2>&1 </dev/null &
   private_cups_pid=$!
 
   export CUPS_SERVER=$dir/cups.sock
@@ -102,7 +103,8 @@ CONF
 
   local i
   for ((i = 0; i < 100; ++i)); do
-    if lpstat -r >/dev/null 2>&1; then
+    # lpstat -r succeeds either way; only its words tell.
+    if [[ $(LC_ALL=C lpstat -r 2>/dev/null) == "scheduler is running" ]]; then
       return 0
     fi
     if ! kill -0 "$private_cups_pid" 2>/dev/null; then
@@ -122,7 +124,9 @@ private_cups_add_pdf_queue() {
   # cups-pdf reads its settings only from /etc/cups, one file per device URI
   # suffix; a unique name keeps the system's own cups-pdf queue untouched.
   local conf=/etc/cups/cups-pdf-$name.conf
+  private_cups_remove_stale_confs
   cat >"$conf" <<CONF
+# torvel-test-owner $$
 Out $outdir
 Spool $private_cups_dir/spool/cups-pdf
 Log $private_cups_dir/log
@@ -132,14 +136,27 @@ Label 1
 CONF
   private_cups_backend_confs+=("$conf")
   lpadmin -p "$name" -E -v "cups-pdf:/$name" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
-    -o pdftops-renderer-default=pdftocairo 2>/dev/null &&
+    -o pdftops-renderer-default=pdftocairo 2> >(grep -v "Printer drivers are deprecated" >&2) &&
     lpadmin -d "$name"
+}
+
+# Settings left behind by a test run that was killed outright.
+private_cups_remove_stale_confs() {
+  local conf owner
+  for conf in /etc/cups/cups-pdf-*.conf; do
+    [[ -f $conf ]] || continue
+    owner=$(sed -n 's/^# torvel-test-owner \([0-9]*\)$/\1/p' "$conf")
+    if [[ -n $owner ]] && ! kill -0 "$owner" 2>/dev/null; then
+      rm -f "$conf"
+    fi
+  done
+  return 0
 }
 
 private_cups_stop() {
   if [[ -n $private_cups_pid ]]; then
-    kill "$private_cups_pid" 2>/dev/null
-    wait "$private_cups_pid" 2>/dev/null
+    kill "$private_cups_pid" 2>/dev/null || true
+    wait "$private_cups_pid" 2>/dev/null || true
     private_cups_pid=
   fi
   local conf
@@ -147,4 +164,5 @@ private_cups_stop() {
     rm -f "$conf"
   done
   private_cups_backend_confs=()
+  return 0
 }

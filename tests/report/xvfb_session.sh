@@ -1,6 +1,7 @@
 # A private X server for driving the real program with xdotool. Source this
 # file, then:
 #   xvfb_session_start DIR      starts Xvfb on a free display and exports DISPLAY
+#                               (and QT_QPA_PLATFORM=xcb)
 #   xvfb_find_window REGEX      prints the id of the visible window whose title
 #                               matches, waiting up to 30 s
 #   xvfb_wait_gone WINDOW       waits up to 30 s for the window to disappear
@@ -9,16 +10,31 @@
 xvfb_pid=
 
 xvfb_session_start() {
-  local dir=$1 i
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
-  xvfb_pid=$!
-  for ((i = 0; i < 100; ++i)); do
-    [[ -s $dir/display ]] && break
-    sleep 0.1
+  local dir=$1 attempt i display
+  # Other X servers on this machine start from :0 and can hand a display number
+  # over while one is stopping and the next starting; a random high number
+  # keeps out of their way, and a server counts only once it answers.
+  for ((attempt = 0; attempt < 10; ++attempt)); do
+    display=:$((200 + RANDOM % 700))
+    [[ -e /tmp/.X${display#:}-lock ]] && continue
+    # -noreset: the probe below is the first client, and the server would
+    # otherwise reset when it leaves, refusing the next client meanwhile.
+    setsid Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>>"$dir/xvfb.log" </dev/null &
+    xvfb_pid=$!
+    for ((i = 0; i < 100; ++i)); do
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      if xdpyinfo -display "$display" >/dev/null 2>&1; then
+        export DISPLAY=$display
+        export QT_QPA_PLATFORM=xcb
+        return 0
+      fi
+      sleep 0.1
+    done
+    xvfb_session_stop
   done
-  [[ -s $dir/display ]] || { echo "Xvfb did not start:" >&2; cat "$dir/xvfb.log" >&2; return 1; }
-  export DISPLAY=:$(head -n1 "$dir/display")
-  export QT_QPA_PLATFORM=xcb
+  echo "Xvfb did not start:" >&2
+  cat "$dir/xvfb.log" >&2
+  return 1
 }
 
 xvfb_find_window() {
@@ -47,8 +63,9 @@ xvfb_wait_gone() {
 
 xvfb_session_stop() {
   if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=
   fi
+  return 0
 }

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLibrary>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
@@ -25,25 +26,56 @@ QString NotStarted(const QString& detail = {})
     return reason;
 }
 
+// libcups, loaded when the first page is sent rather than with the program:
+// linked directly it would add its own dependencies to every start-up.
+struct CupsApi {
+    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
+    decltype(&cupsPrintFile2) printFile2 = nullptr;
+    decltype(&cupsFreeDests) freeDests = nullptr;
+    decltype(&cupsLastErrorString) lastErrorString = nullptr;
+};
+
+const CupsApi* LoadCups()
+{
+    static const CupsApi api = [] {
+        QLibrary library(QStringLiteral("cups"), 2);
+        CupsApi loaded;
+        if (!library.load())
+            return loaded;
+        loaded.getNamedDest = reinterpret_cast<decltype(&cupsGetNamedDest)>(library.resolve("cupsGetNamedDest"));
+        loaded.printFile2 = reinterpret_cast<decltype(&cupsPrintFile2)>(library.resolve("cupsPrintFile2"));
+        loaded.freeDests = reinterpret_cast<decltype(&cupsFreeDests)>(library.resolve("cupsFreeDests"));
+        loaded.lastErrorString =
+            reinterpret_cast<decltype(&cupsLastErrorString)>(library.resolve("cupsLastErrorString"));
+        return loaded;
+    }();
+    const bool complete = api.getNamedDest && api.printFile2 && api.freeDests && api.lastErrorString;
+    return complete ? &api : nullptr;
+}
+
 // Hands the finished PDF to CUPS as one job, with the destination's own
 // options as lp(1) would. Qt's CUPS engine drops the scheduler's answer, so a
 // queue that refuses the job would pass for success; here it is an error.
 QString SubmitToCups(const QString& printerName, const QString& pdfFile)
 {
+    const CupsApi* cups = LoadCups();
+    if (!cups)
+        return NotStarted(QStringLiteral("The printing system (CUPS) is not available."));
+
     // Qt names an instance "queue/instance"; CUPS takes the two apart.
     const QStringList parts = printerName.split(u'/');
     const QByteArray queue = parts.value(0).toLocal8Bit();
     const QByteArray instance = parts.value(1).toLocal8Bit();
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
-                                         instance.isEmpty() ? nullptr : instance.constData());
+    cups_dest_t* dest = cups->getNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
+                                           instance.isEmpty() ? nullptr : instance.constData());
     if (!dest)
-        return NotStarted(QString::fromLocal8Bit(cupsLastErrorString()));
+        return NotStarted(QString::fromLocal8Bit(cups->lastErrorString()));
 
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdfFile.toLocal8Bit().constData(),
-                                   kJobName.toUtf8().constData(), dest->num_options, dest->options);
-    cupsFreeDests(1, dest);
+    const int job = cups->printFile2(CUPS_HTTP_DEFAULT, dest->name, pdfFile.toLocal8Bit().constData(),
+                                     kJobName.toUtf8().constData(), dest->num_options, dest->options);
+    cups->freeDests(1, dest);
     if (job == 0)
-        return NotStarted(QString::fromLocal8Bit(cupsLastErrorString()));
+        return NotStarted(QString::fromLocal8Bit(cups->lastErrorString()));
     return {};
 }
 

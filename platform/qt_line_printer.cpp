@@ -143,7 +143,8 @@ void QtLinePrinter::printLine(const QStringList& pieces, int indentColumns)
     if (!d.failure.isEmpty())
         return;
 
-    // The painter's origin is the printable area's top-left corner.
+    // The painter's origin is the printable area's top-left corner; a line
+    // height is the font's distance from one baseline to the next.
     const QFontMetricsF metrics(d.painter.font(), d.painter.device());
     if (!pieces.isEmpty()) {
         const qreal x = indentColumns * metrics.averageCharWidth();

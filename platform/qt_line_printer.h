@@ -13,7 +13,8 @@ namespace torvel {
 //
 // Before any setFont the lines use the application's default font. A font
 // once set stays current, also for later documents, as on a printer that
-// keeps its settings between jobs.
+// keeps its settings between jobs. Text beyond the printable area is drawn
+// as far as the paper reaches and is not wrapped.
 class QtLinePrinter final : public LinePrinter {
 public:
     // Prints on the default printer.

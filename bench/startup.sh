@@ -19,8 +19,10 @@ floor=$dir/bench/startup_floor
 probe=$dir/bench/startup_probe
 
 runtime=$(mktemp -d)
-# Xvfb picks a free display number itself and writes it to descriptor 5.
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$runtime/display" >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it to descriptor 5;
+# -noreset keeps it from resetting, and refusing connections, whenever the
+# last client of a run disconnects.
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$runtime/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$runtime"' EXIT
 for _ in $(seq 100); do [[ -s $runtime/display ]] && break; sleep 0.1; done

@@ -65,6 +65,11 @@ void TestPriceText::numericText_data()
     QTest::newRow("en_US currency $1.40") << kEnUs << "$1.40" << kNotNumeric;
     QTest::newRow("en_US two points") << kEnUs << "1.4.5" << kNotNumeric;
     QTest::newRow("en_US hex") << kEnUs << "0x10" << kNotNumeric;
+    QTest::newRow("en_US invisible direction marks") << kEnUs << QString(QChar(0x200E)) + "-1.5" + QChar(0x200F) << -1.5;
+
+    QTest::newRow("sv_SE lower-case exponent") << QLocale(QLocale::Swedish, QLocale::Sweden) << "1,4e2" << 140.0;
+    QTest::newRow("ar_EG own negative with its letter mark")
+        << QLocale(QLocale::Arabic, QLocale::Egypt) << QLocale(QLocale::Arabic, QLocale::Egypt).toString(-1.5) << -1.5;
 
     QTest::newRow("de_DE 1,4") << kDeDe << "1,4" << 1.4;
     QTest::newRow("de_DE -0,5") << kDeDe << "-0,5" << -0.5;

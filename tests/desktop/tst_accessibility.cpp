@@ -8,7 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "stand_ins.h"
+#include "tests/support/recording_line_printer.h"
+#include "tests/support/recording_message_box.h"
 #include "ui/frmcalculator.h"
 
 // What a screen reader can read from the calculator window: it sees the
@@ -34,8 +35,8 @@ private slots:
 private:
     QWidget* control(const QString& name) const;
 
-    NoteMessageBox m_messages;
-    DiscardLinePrinter m_printer;
+    RecordingMessageBox m_messages;
+    RecordingLinePrinter m_printer;
     torvel::frmCalculator* m_window = nullptr;
 };
 

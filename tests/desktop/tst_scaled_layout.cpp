@@ -11,7 +11,8 @@
 
 #include <cmath>
 
-#include "stand_ins.h"
+#include "tests/support/recording_line_printer.h"
+#include "tests/support/recording_message_box.h"
 #include "ui/frmcalculator.h"
 
 // The window at a screen scale other than 1. CTest runs this with Qt scaling
@@ -45,8 +46,8 @@ private:
     QWidget* control(const QString& name, int index) const;
     void calculate(const QString& butter, const QString& cheese, const QString& powder);
 
-    NoteMessageBox m_messages;
-    DiscardLinePrinter m_printer;
+    RecordingMessageBox m_messages;
+    RecordingLinePrinter m_printer;
     torvel::frmCalculator* m_window = nullptr;
 };
 

@@ -4,9 +4,9 @@
 
 #include "calc/class_prices.h"
 #include "calc/price_text.h"
-#include "expected_report.h"
-#include "recording_line_printer.h"
 #include "report/price_report.h"
+#include "tests/support/expected_report.h"
+#include "tests/support/recording_line_printer.h"
 
 using namespace torvel;
 
@@ -111,8 +111,7 @@ void TestPriceReport::failureReachesTheCaller()
 {
     // State: a printer whose document cannot be sent.
     RecordingLinePrinter printer;
-    printer.endSucceeds = false;
-    printer.endFailure = QStringLiteral("No default printer is set up.");
+    printer.failure = QStringLiteral("No default printer is set up.");
 
     // Action: print the report.
     QString reason;

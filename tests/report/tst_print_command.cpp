@@ -4,25 +4,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "expected_report.h"
-#include "platform/message_box.h"
-#include "recording_line_printer.h"
+#include "tests/support/expected_report.h"
+#include "tests/support/recording_line_printer.h"
+#include "tests/support/recording_message_box.h"
 #include "ui/frmcalculator.h"
 
 using namespace torvel;
 
 namespace {
 
-class SilentMessageBox final : public MessageBox {
-public:
-    void showMessage(const QString& text) override { messages << text; }
-    QStringList messages;
-};
-
 // The window with recording stand-ins, driven as a clerk would: typing into
 // the fields and clicking the buttons.
 struct Window {
-    SilentMessageBox messages;
+    RecordingMessageBox messages;
     RecordingLinePrinter printer;
     frmCalculator window{messages, printer};
 
@@ -109,7 +103,7 @@ void TestPrintCommand::printsWhatTheWindowShows()
 
     // Expected: one document with the report's lines, and no message.
     QCOMPARE(w.printer.calls, ExpectedCalls(ends));
-    QVERIFY(w.messages.messages.isEmpty());
+    QVERIFY(w.messages.shown.isEmpty());
 }
 
 void TestPrintCommand::printingTwicePrintsTwoEqualDocuments()

@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QWindow>
 
-#include "recording_line_printer.h"
-#include "recording_message_box.h"
+#include "tests/support/recording_line_printer.h"
+#include "tests/support/recording_message_box.h"
 #include "ui/frmcalculator.h"
 
 // A shown, active calculator window with recording stand-ins for the message
@@ -50,11 +50,27 @@ struct CalculatorFixture {
             QTest::keyClick(window.windowHandle(), ch.toLatin1());
     }
 
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+
     void setInputs(const QString& butter, const QString& cheese, const QString& powder)
     {
         text("txtCMEButter")->setText(butter);
         text("txtCMECheese")->setText(cheese);
         text("txtAveragePowder")->setText(powder);
+    }
+
+    // Types butter, cheese and powder into their fields key by key.
+    void typeInputs(const QStringList& prices)
+    {
+        QTest::keyClicks(text("txtCMEButter"), prices.value(0));
+        QTest::keyClicks(text("txtCMECheese"), prices.value(1));
+        QTest::keyClicks(text("txtAveragePowder"), prices.value(2));
+    }
+
+    void calculateWorkedExample()
+    {
+        setInputs(QStringLiteral("1.4"), QStringLiteral("1.7"), QStringLiteral("1.2"));
+        click("cmdCalculate");
     }
 
     QStringList inputs() const
@@ -80,4 +96,12 @@ inline QStringList workedExampleResults()
 {
     return {QStringLiteral("$1.4557"), QStringLiteral("$1.0302"), QStringLiteral("$14.0578"),
             QStringLiteral("$1.4557"), QStringLiteral("$1.1590"), QStringLiteral("$15.1779")};
+}
+
+// The same in German: Qt's currency form is the amount, a no-break space and
+// the euro sign.
+inline QStringList germanWorkedExampleResults()
+{
+    return {QStringLiteral("1,4557\u00a0€"), QStringLiteral("1,0302\u00a0€"), QStringLiteral("14,0578\u00a0€"),
+            QStringLiteral("1,4557\u00a0€"), QStringLiteral("1,1590\u00a0€"), QStringLiteral("15,1779\u00a0€")};
 }

@@ -42,7 +42,7 @@ void TestProgramEnd::endsWithStatusZero()
     // Action, once the program's event loop runs as it does in main().
     QTimer::singleShot(0, &f.window, [&] {
         if (how == "click") {
-            QTest::mouseClick(f.button("cmdExit"), Qt::LeftButton);
+            f.click("cmdExit");
         } else if (how == "alt+x") {
             f.press(Qt::Key_X, Qt::AltModifier);
         } else if (how == "enter") {
@@ -63,7 +63,7 @@ void TestProgramEnd::endsWithStatusZero()
     QVERIFY2(status != kDidNotEnd, "the program did not end");
     QCOMPARE(status, 0);
     QVERIFY(!f.window.isVisible());
-    QVERIFY(f.messages.messages.isEmpty());
+    QVERIFY(f.messages.shown.isEmpty());
 }
 
 QTEST_MAIN(TestProgramEnd)

@@ -1,7 +1,6 @@
 #include <QTest>
 
 #include "calculator_fixture.h"
-#include "report/price_report.h"
 
 namespace {
 const QString kPleaseInput = QStringLiteral("Please input all commodities.");
@@ -30,8 +29,6 @@ private slots:
     void accessKeyPressesButtonFromAnywhere_data();
     void accessKeyPressesButtonFromAnywhere();
     void escapeDoesNothing();
-    void printPassesTheNineTextsAsShown();
-    void printFailureIsReported();
 };
 
 void TestCalculatorCommands::init()
@@ -326,40 +323,6 @@ void TestCalculatorCommands::escapeDoesNothing()
     QCOMPARE(f.results(), workedExampleResults());
     QVERIFY(f.printer.calls.isEmpty());
     QVERIFY(f.messages.shown.isEmpty());
-}
-
-void TestCalculatorCommands::printPassesTheNineTextsAsShown()
-{
-    CalculatorFixture f;
-    QVERIFY(f.open());
-    f.calculateWorkedExample();
-    // Edited after the calculation: the report prints what the window shows.
-    f.setInputs(" $1.40", "1.7", "1.2");
-
-    f.click("cmdPrint");
-
-    RecordingLinePrinter expected;
-    QString reason;
-    QVERIFY(torvel::PrintPriceReport(expected,
-                                     {" $1.40", "1.7", "1.2", "$1.4557", "$1.0302", "$14.0578", "$1.4557",
-                                      "$1.1590", "$15.1779"},
-                                     reason));
-    QCOMPARE(f.printer.calls, expected.calls);
-    QVERIFY(f.messages.shown.isEmpty());
-    QCOMPARE(f.inputs(), QStringList({" $1.40", "1.7", "1.2"}));
-    QCOMPARE(f.results(), workedExampleResults());
-}
-
-void TestCalculatorCommands::printFailureIsReported()
-{
-    CalculatorFixture f;
-    QVERIFY(f.open());
-    f.printer.failure = QStringLiteral("No default printer is set up.");
-
-    f.click("cmdPrint");
-
-    QCOMPARE(f.messages.shown,
-             QStringList{"The report could not be printed. No default printer is set up."});
 }
 
 QTEST_MAIN(TestCalculatorCommands)

@@ -10,29 +10,10 @@ trap 'echo "FAIL: $0 was sent SIGTERM" >&2; exit 143' TERM
 here=$(cd "$(dirname "$0")" && pwd)
 tst_default_printer=$1
 calculator=$2
-source "$here/private_cups.sh"
-source "$here/xvfb_session.sh"
+source "$here/calculator_session.sh"
 private_cups_require Xvfb xdotool xdpyinfo
 
-work=$(mktemp -d /tmp/torvel-noprinter.XXXXXX)
-chmod 0755 "$work"
-calculator_pid=
-cleanup() {
-  local status=$?
-  if [[ -n $calculator_pid ]]; then kill "$calculator_pid" 2>/dev/null || true; fi
-  if ((status != 0)); then
-    if [[ -n $xvfb_pid ]] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
-      echo "(the X server ${DISPLAY:-} had ended)" >&2
-    fi
-    for log in "$work"/calculator.log "$work"/xvfb.log; do
-      [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; } >&2
-    done
-  fi
-  xvfb_session_stop
-  private_cups_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+calculator_session_begin /tmp/torvel-noprinter.XXXXXX
 
 private_cups_start "$work/cups"
 
@@ -41,10 +22,7 @@ timeout 60 "$tst_default_printer" schedulerWithoutDestinations
 
 echo "-- the real program with no printer: Print shows the message and the window stays usable"
 xvfb_session_start "$work"
-"$calculator" >"$work/calculator.log" 2>&1 &
-calculator_pid=$!
-window=$(xvfb_find_window "^Calculate Milk Price$")
-xdotool windowfocus --sync "$window"
+calculator_start "$calculator"
 xdotool key --window "$window" alt+p
 box=$(xvfb_find_window "^Torvel Calculator$")
 echo "message box $box came up"
@@ -59,9 +37,7 @@ box=$(xvfb_find_window "^Torvel Calculator$")
 xdotool windowfocus --sync "$box"
 xdotool key Return
 xvfb_wait_gone "$box"
-kill "$calculator_pid" || true
-wait "$calculator_pid" 2>/dev/null || true
-calculator_pid=
+calculator_stop
 
 echo "-- a default queue that refuses jobs"
 private_cups_add_pdf_queue torvelrefusing$$ "$work/out"

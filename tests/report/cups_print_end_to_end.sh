@@ -10,29 +10,10 @@ trap 'echo "FAIL: $0 was sent SIGTERM" >&2; exit 143' TERM
 here=$(cd "$(dirname "$0")" && pwd)
 calculator=$1
 keep=${2:-}
-source "$here/private_cups.sh"
-source "$here/xvfb_session.sh"
+source "$here/calculator_session.sh"
 private_cups_require Xvfb xdotool xdpyinfo pdftotext
 
-work=$(mktemp -d /tmp/torvel-print.XXXXXX)
-chmod 0755 "$work"
-calculator_pid=
-cleanup() {
-  local status=$?
-  if [[ -n $calculator_pid ]]; then kill "$calculator_pid" 2>/dev/null || true; fi
-  if ((status != 0)); then
-    if [[ -n $xvfb_pid ]] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
-      echo "(the X server ${DISPLAY:-} had ended)" >&2
-    fi
-    for log in "$work"/calculator.log "$work"/xvfb.log; do
-      [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; } >&2
-    done
-  fi
-  xvfb_session_stop
-  private_cups_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+calculator_session_begin /tmp/torvel-print.XXXXXX
 
 queue=torvelpdf$$
 private_cups_start "$work/cups"
@@ -60,10 +41,7 @@ wait_for_pdfs() {
 }
 
 xvfb_session_start "$work"
-"$calculator" >"$work/calculator.log" 2>&1 &
-calculator_pid=$!
-window=$(xvfb_find_window "^Calculate Milk Price$")
-xdotool windowfocus --sync "$window"
+calculator_start "$calculator"
 
 # The focus starts on the butter field; Enter walks to the next field and
 # from the powder field to Calculate.

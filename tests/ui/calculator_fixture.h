@@ -91,6 +91,10 @@ struct CalculatorFixture {
     }
 };
 
+// The controls that take the focus, in tab order.
+inline const QStringList kTabOrder{"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
+                                   "cmdClear",     "cmdExit",      "cmdPrint"};
+
 // The worked example's six prices in US English.
 inline QStringList workedExampleResults()
 {

@@ -199,9 +199,8 @@ void TestCalculatorCommands::clearFromAnyFocus_data()
 {
     QTest::addColumn<QString>("focus");
 
-    for (const char* name : {"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
-                             "cmdClear", "cmdPrint", "cmdExit"})
-        QTest::newRow(name) << QString::fromLatin1(name);
+    for (const QString& name : kTabOrder)
+        QTest::newRow(qPrintable(name)) << name;
 }
 
 void TestCalculatorCommands::clearFromAnyFocus()
@@ -310,11 +309,10 @@ void TestCalculatorCommands::escapeDoesNothing()
     f.calculateWorkedExample();
     QCOMPARE(f.results(), workedExampleResults());
 
-    for (const char* name : {"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
-                             "cmdClear", "cmdPrint", "cmdExit"}) {
-        f.control(name)->setFocus();
+    for (const QString& name : kTabOrder) {
+        f.control(qPrintable(name))->setFocus();
         f.press(Qt::Key_Escape);
-        QCOMPARE(f.focusName(), QLatin1String(name));
+        QCOMPARE(f.focusName(), name);
     }
     QTest::qWait(200); // an access-key press would click only after its animation
 

@@ -13,10 +13,6 @@ const QColor kDarkRed(128, 0, 0);
 const QColor kDarkGreen(0, 128, 0);
 const QColor kNavy(0, 0, 128);
 
-// The controls that take the focus, in tab order.
-const QStringList kTabOrder{"txtCMEButter", "txtCMECheese", "txtAveragePowder", "cmdCalculate",
-                            "cmdClear",     "cmdExit",      "cmdPrint"};
-
 // A control by name, or one of the Label2 captions by its index.
 QWidget* find(const QWidget& window, const QString& name, int index)
 {

@@ -1,16 +1,14 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleTextInterface>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
 #include <QTest>
 
-#include "tests/support/recording_line_printer.h"
-#include "tests/support/recording_message_box.h"
-#include "ui/frmcalculator.h"
+#include <optional>
+
+#include "tests/support/calculator_fixture.h"
 
 // What a screen reader can read from the calculator window: it sees the
 // window only through QAccessible, so every control the keyboard reaches and
@@ -33,11 +31,9 @@ private slots:
     void clearedResultLabelReadsNoStaleCaption();
 
 private:
-    QWidget* control(const QString& name) const;
+    QWidget* control(const QString& name) const { return m_f->control(qPrintable(name)); }
 
-    RecordingMessageBox m_messages;
-    RecordingLinePrinter m_printer;
-    torvel::frmCalculator* m_window = nullptr;
+    std::optional<CalculatorFixture> m_f; // a new window for each test
 };
 
 namespace {
@@ -73,26 +69,18 @@ void tst_Accessibility::initTestCase()
 
 void tst_Accessibility::init()
 {
-    m_window = new torvel::frmCalculator(m_messages, m_printer);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_f.emplace();
+    QVERIFY(m_f->open());
 }
 
 void tst_Accessibility::cleanup()
 {
-    delete m_window;
-    m_window = nullptr;
-    m_messages.shown.clear();
-}
-
-QWidget* tst_Accessibility::control(const QString& name) const
-{
-    return m_window->findChild<QWidget*>(name);
+    m_f.reset();
 }
 
 void tst_Accessibility::everyFocusableControlIsNamedAndDescribed()
 {
-    const QStringList names = focusableControls(m_window);
+    const QStringList names = focusableControls(&m_f->window);
     // The three inputs and four buttons; a control added later is held to the
     // same rule without changing this test.
     QCOMPARE(names.size(), 7);
@@ -188,11 +176,8 @@ void tst_Accessibility::resultLabelReadsItsCurrentCaption()
     QFETCH(QString, kind);
     QFETCH(QString, caption);
 
-    qobject_cast<QLineEdit*>(control(QStringLiteral("txtCMEButter")))->setText(QStringLiteral("1.4"));
-    qobject_cast<QLineEdit*>(control(QStringLiteral("txtCMECheese")))->setText(QStringLiteral("1.7"));
-    qobject_cast<QLineEdit*>(control(QStringLiteral("txtAveragePowder")))->setText(QStringLiteral("1.2"));
-    qobject_cast<QPushButton*>(control(QStringLiteral("cmdCalculate")))->click();
-    QCOMPARE(m_messages.shown, QStringList());
+    m_f->calculateWorkedExample();
+    QCOMPARE(m_f->messages.shown, QStringList());
 
     auto* result = qobject_cast<QLabel*>(control(label));
     QVERIFY(result);
@@ -209,11 +194,8 @@ void tst_Accessibility::resultLabelReadsItsCurrentCaption()
 
 void tst_Accessibility::clearedResultLabelReadsNoStaleCaption()
 {
-    qobject_cast<QLineEdit*>(control(QStringLiteral("txtCMEButter")))->setText(QStringLiteral("1.4"));
-    qobject_cast<QLineEdit*>(control(QStringLiteral("txtCMECheese")))->setText(QStringLiteral("1.7"));
-    qobject_cast<QLineEdit*>(control(QStringLiteral("txtAveragePowder")))->setText(QStringLiteral("1.2"));
-    qobject_cast<QPushButton*>(control(QStringLiteral("cmdCalculate")))->click();
-    qobject_cast<QPushButton*>(control(QStringLiteral("cmdClear")))->click();
+    m_f->calculateWorkedExample();
+    m_f->click("cmdClear");
 
     for (const char* name : {"lbl4AFAT", "lbl4ASNF", "lbl4ACount", "lbl4BFAT", "lbl4BSNF", "lbl4BCount"}) {
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control(QLatin1String(name)));

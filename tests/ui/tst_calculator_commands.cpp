@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "calculator_fixture.h"
+#include "tests/support/calculator_fixture.h"
 
 namespace {
 const QString kPleaseInput = QStringLiteral("Please input all commodities.");

@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "calculator_fixture.h"
+#include "tests/support/calculator_fixture.h"
 
 namespace {
 

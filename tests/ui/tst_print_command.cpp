@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "calculator_fixture.h"
+#include "tests/support/calculator_fixture.h"
 #include "tests/support/expected_report.h"
 
 // The window's Print: what the report says after the clerk's typing and

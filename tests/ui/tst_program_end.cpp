@@ -1,7 +1,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "calculator_fixture.h"
+#include "tests/support/calculator_fixture.h"
 
 namespace {
 // exec()'s result when the program had not ended by itself.

@@ -2,8 +2,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "calculator_fixture.h"
 #include "platform/qt_message_box.h"
+#include "tests/support/calculator_fixture.h"
 
 namespace {
 

@@ -47,7 +47,7 @@ endif()
 # dpkg-shlibdeps writes versioned library packages; a hand list would not know
 # the versions of the symbols the binary actually uses.
 string(REPLACE ", " ";" depends_list "${depends}")
-foreach(pattern "^libc6 \\(>= [0-9]" "^libqt6core6 \\(>= 6\\." "^libqt6widgets6 \\(>= 6\\." "^fonts-liberation$")
+foreach(pattern "^libc6 \\(>= [0-9]" "^libqt6core6 \\(>= 6\\." "^libqt6widgets6 \\(>= 6\\." "^fonts-liberation$" "^libcups2$")
   set(found FALSE)
   foreach(dep IN LISTS depends_list)
     if(dep MATCHES "${pattern}")

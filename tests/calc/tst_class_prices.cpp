@@ -33,9 +33,6 @@ char* toString(const PriceBits& b)
     return qstrdup(text.constData());
 }
 
-
-
-
 } // namespace
 
 Q_DECLARE_METATYPE(ClassPriceInputs)
@@ -76,6 +73,13 @@ void TestClassPrices::exactPrices_data()
         << ClassPrices{0x1.74aa10e022143p+0, 0x1.082a9930be0dfp+0, 0x1.c2525460aa64cp+3,
                        0x1.74aa10e022143p+0, 0x1.28b1429c99284p+0, 0x1.e5b19305f577cp+3};
 
+    // Butter 0.5 is where the order of the two butter deductions shows:
+    // taking 0.156 first gives 0x1.80bcbe61cffebp-2 for the FAT prices.
+    QTest::newRow("butter 0.5: deductions in order")
+        << ClassPriceInputs{0.5, 1.7, 1.2}
+        << ClassPrices{0x1.80bcbe61cffecp-2, 0x1.07bb2fec56d5dp+0, 0x1.48e368f084620p+3,
+                       0x1.80bcbe61cffecp-2, 0x1.967fbc51022a0p+0, 0x1.e425f4d131e72p+3};
+
     // The base sum is 0x1.fffffefffffffp+127: above FLT_MAX but below the
     // overflow threshold, so it is held as FLT_MAX and is no fault.
     QTest::newRow("4B base just below the binary32 limit")
@@ -108,6 +112,12 @@ void TestClassPrices::arithmeticFault_data()
     QTest::newRow("powder DBL_MAX: 4A SNF product overflows") << ClassPriceInputs{1.4, 1.7, DBL_MAX};
     QTest::newRow("cheese DBL_MAX: cheese component overflows") << ClassPriceInputs{1.4, DBL_MAX, 1.2};
     QTest::newRow("butter DBL_MAX: FAT price overflows") << ClassPriceInputs{DBL_MAX, 1.7, 1.2};
+    // Butter and cheese cancel in the 4B base, which stays a small binary32
+    // value, while the FAT price times 3.72 in step 7 overflows.
+    QTest::newRow("base cancels, 4B SNF product overflows")
+        << ClassPriceInputs{4.155555555555555E307, -1.1E306, 1.2};
+    QTest::newRow("base cancels, 4B SNF product overflows, negative")
+        << ClassPriceInputs{-4.155555555555555E307, 1.1E306, 1.2};
 }
 
 void TestClassPrices::arithmeticFault()

@@ -98,6 +98,8 @@ def showing(accessible):
 
 
 def text_of(accessible):
+    if "Text" not in accessible.get_interfaces():
+        return None
     return Atspi.Text.get_text(accessible, 0, -1)
 
 
@@ -203,12 +205,18 @@ def check_result(result, name, kind, price):
     check("$" not in result.get_name() + description, "%s keeps the price out of its name and description"
           % name)
     if price:
-        # Where a magnifier or mouse review finds the first character.
+        # Where a magnifier or mouse review finds each character: inside the
+        # result, in reading order, and found again at its own centre.
         box = result.get_extents(Atspi.CoordType.SCREEN)
-        char = Atspi.Text.get_character_extents(result, 0, Atspi.CoordType.SCREEN)
-        check(char.width > 0 and box.x <= char.x and char.x + char.width <= box.x + box.width
-              and box.y <= char.y and char.y + char.height <= box.y + box.height,
-              "%s: its first character lies inside it" % name)
+        left = box.x
+        for offset in range(len(price)):
+            char = Atspi.Text.get_character_extents(result, offset, Atspi.CoordType.SCREEN)
+            centre = (char.x + char.width // 2, char.y + char.height // 2)
+            check(char.width > 0 and left <= char.x and char.x + char.width <= box.x + box.width
+                  and box.y <= char.y and char.y + char.height <= box.y + box.height
+                  and Atspi.Text.get_offset_at_point(result, *centre, Atspi.CoordType.SCREEN) == offset,
+                  "%s: character %d lies in place" % (name, offset))
+            left = char.x + char.width
 
 
 def main():

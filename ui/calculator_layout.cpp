@@ -106,9 +106,9 @@ public:
 
     // In the window font.
     ResultLabel* result(QGroupBox* frame, const char* name, const QString& accessibleName,
-                        const TwipsRect& at) const
+                        const QString& description, const TwipsRect& at) const
     {
-        auto* label = new ResultLabel(accessibleName, frame);
+        auto* label = new ResultLabel(accessibleName, description, frame);
         label->setObjectName(QLatin1String(name));
         setTextColour(label, m_defaultText);
         place(label, at);
@@ -162,17 +162,23 @@ CalculatorControls BuildCalculatorControls(QWidget& window)
     c.Frame2 = at.frame(&window, "Frame2", QStringLiteral("At the above prices, Class Prices are:"),
                         kDarkGreen, {600, 1920, 6615, 1815});
     at.caption(c.Frame2, 14, QStringLiteral("Class 4A FAT"), {240, 600, 1095, 255}, kNavy);
-    c.lbl4AFAT = at.result(c.Frame2, "lbl4AFAT", QStringLiteral("Class 4A FAT price"), {1440, 480, 1050, 315});
+    c.lbl4AFAT = at.result(c.Frame2, "lbl4AFAT", QStringLiteral("Class 4A FAT"),
+                           QStringLiteral("Class 4A butterfat price"), {1440, 480, 1050, 315});
     at.caption(c.Frame2, 12, QStringLiteral("SNF"), {2880, 600, 495, 255}, kNavy);
-    c.lbl4ASNF = at.result(c.Frame2, "lbl4ASNF", QStringLiteral("Class 4A SNF price"), {3360, 480, 1050, 315});
+    c.lbl4ASNF = at.result(c.Frame2, "lbl4ASNF", QStringLiteral("Class 4A SNF"),
+                           QStringLiteral("Class 4A solids-not-fat price"), {3360, 480, 1050, 315});
     at.caption(c.Frame2, 1, QStringLiteral("CWT"), {4680, 600, 615, 255}, kNavy);
-    c.lbl4ACount = at.result(c.Frame2, "lbl4ACount", QStringLiteral("Class 4A cwt price"), {5280, 480, 1078, 310});
+    c.lbl4ACount = at.result(c.Frame2, "lbl4ACount", QStringLiteral("Class 4A cwt"),
+                             QStringLiteral("Class 4A price per hundredweight"), {5280, 480, 1078, 310});
     at.caption(c.Frame2, 13, QStringLiteral("Class 4B FAT"), {240, 1200, 1095, 255}, kDarkRed);
-    c.lbl4BFAT = at.result(c.Frame2, "lbl4BFAT", QStringLiteral("Class 4B FAT price"), {1440, 1080, 1050, 315});
+    c.lbl4BFAT = at.result(c.Frame2, "lbl4BFAT", QStringLiteral("Class 4B FAT"),
+                           QStringLiteral("Class 4B butterfat price"), {1440, 1080, 1050, 315});
     at.caption(c.Frame2, 2, QStringLiteral("SNF"), {2880, 1200, 495, 255}, kDarkRed);
-    c.lbl4BSNF = at.result(c.Frame2, "lbl4BSNF", QStringLiteral("Class 4B SNF price"), {3360, 1080, 1050, 315});
+    c.lbl4BSNF = at.result(c.Frame2, "lbl4BSNF", QStringLiteral("Class 4B SNF"),
+                           QStringLiteral("Class 4B solids-not-fat price"), {3360, 1080, 1050, 315});
     at.caption(c.Frame2, 0, QStringLiteral("CWT"), {4680, 1200, 615, 255}, kDarkRed);
-    c.lbl4BCount = at.result(c.Frame2, "lbl4BCount", QStringLiteral("Class 4B cwt price"), {5280, 1080, 1075, 310});
+    c.lbl4BCount = at.result(c.Frame2, "lbl4BCount", QStringLiteral("Class 4B cwt"),
+                             QStringLiteral("Class 4B price per hundredweight"), {5280, 1080, 1075, 310});
 
     c.cmdCalculate = at.button(&window, "cmdCalculate", QStringLiteral("&Calculate"),
                                QStringLiteral("Works out the six class prices from the three commodity prices."),

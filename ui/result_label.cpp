@@ -2,21 +2,51 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QStyle>
 
 namespace torvel {
 
 namespace {
 
-class AccessibleResultLabel final : public QAccessibleWidget {
+// Where the label draws its one line of plain text, as QLabel lays it out:
+// inside the frame and margin, and indented by half an "x" from a framed
+// label's aligned side.
+QRect shownTextRect(const QLabel& label)
+{
+    QRect area = label.contentsRect().adjusted(label.margin(), label.margin(), -label.margin(), -label.margin());
+    const Qt::Alignment align = QStyle::visualAlignment(label.layoutDirection(), label.alignment());
+    int indent = label.indent();
+    if (indent < 0 && label.frameWidth() > 0)
+        indent = label.fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+    if (indent > 0) {
+        if (align & Qt::AlignLeft)
+            area.setLeft(area.left() + indent);
+        if (align & Qt::AlignRight)
+            area.setRight(area.right() - indent);
+    }
+    return label.style()->itemTextRect(label.fontMetrics(), area, int(align), label.isEnabled(), label.text());
+}
+
+// What AT-SPI clients see of a result label: a read-only text field whose
+// text is the price. The text interface is what a reader reads and what
+// carries the change events; Qt's label has none.
+class AccessibleResultLabel final : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit AccessibleResultLabel(QWidget* label)
-        : QAccessibleWidget(label, QAccessible::StaticText)
+        : QAccessibleWidget(label, QAccessible::EditableText)
     {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
 
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
-            return static_cast<const QLabel*>(widget())->text();
+            return label().text();
         return QAccessibleWidget::text(t);
     }
 
@@ -24,8 +54,61 @@ public:
     {
         QAccessible::State s = QAccessibleWidget::state();
         s.readOnly = true;
+        s.editable = false;
         return s;
     }
+
+    // The text: the price, read-only, with no caret and no selection.
+    QString text(int startOffset, int endOffset) const override
+    {
+        return label().text().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(label().text().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    int selectionCount() const override { return 0; }
+    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+    QRect characterRect(int offset) const override
+    {
+        const QRect glyph = glyphRect(offset);
+        return glyph.isNull() ? glyph : QRect(label().mapToGlobal(glyph.topLeft()), glyph.size());
+    }
+
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        const QPoint local = label().mapFromGlobal(point);
+        for (int offset = 0; offset < characterCount(); ++offset) {
+            if (glyphRect(offset).contains(local))
+                return offset;
+        }
+        return -1;
+    }
+
+private:
+    // The character at offset, in the label's own coordinates.
+    QRect glyphRect(int offset) const
+    {
+        const QString shown = label().text();
+        if (offset < 0 || offset >= shown.size())
+            return {};
+        const QFontMetrics metrics = label().fontMetrics();
+        const QRect line = shownTextRect(label());
+        return {line.left() + metrics.horizontalAdvance(shown.left(offset)), line.top(),
+                metrics.horizontalAdvance(shown.at(offset)), line.height()};
+    }
+
+    const QLabel& label() const { return *static_cast<const QLabel*>(widget()); }
 };
 
 QAccessibleInterface* accessibleResultLabel(const QString& className, QObject* object)
@@ -37,7 +120,7 @@ QAccessibleInterface* accessibleResultLabel(const QString& className, QObject* o
 
 } // namespace
 
-ResultLabel::ResultLabel(const QString& accessibleName, QWidget* parent)
+ResultLabel::ResultLabel(const QString& accessibleName, const QString& accessibleDescription, QWidget* parent)
     : QLabel(parent)
 {
     // Registered with the first label; the factory asks nothing of a window
@@ -49,6 +132,7 @@ ResultLabel::ResultLabel(const QString& accessibleName, QWidget* parent)
     Q_UNUSED(factoryInstalled);
 
     setAccessibleName(accessibleName);
+    setAccessibleDescription(accessibleDescription);
     setTextFormat(Qt::PlainText);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -56,8 +140,13 @@ ResultLabel::ResultLabel(const QString& accessibleName, QWidget* parent)
 
 void ResultLabel::setPrice(const QString& price)
 {
+    const QString old = text();
+    if (price == old)
+        return;
     setText(price);
-    QAccessibleValueChangeEvent event(this, price);
+    // Removes the old price and inserts the new one, as a reader hears an
+    // edited field change: a calculation inserts, a clear removes.
+    QAccessibleTextUpdateEvent event(this, 0, old, price);
     QAccessible::updateAccessibility(&event);
 }
 

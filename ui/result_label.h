@@ -4,15 +4,16 @@
 
 namespace torvel {
 
-// A read-only display of one class price inside a single-line border. A
-// screen reader hears its accessible name ("Class 4A FAT price") as the name
-// and the price shown as the value, and is told when the price changes; a
-// plain QLabel with an accessible name would never speak its text.
+// A read-only display of one class price inside a single-line border. To a
+// screen reader it is a read-only text field named after its caption ("Class
+// 4A FAT") whose text is the price shown, and every change of the price is
+// announced as a text change. Qt's own label offers a reader neither the
+// text nor the change, and the label never takes the keyboard focus.
 class ResultLabel : public QLabel {
     Q_OBJECT
 
 public:
-    ResultLabel(const QString& accessibleName, QWidget* parent);
+    ResultLabel(const QString& accessibleName, const QString& accessibleDescription, QWidget* parent);
 
     // Shows the price text, or nothing for an empty one.
     void setPrice(const QString& price);

@@ -331,12 +331,12 @@ void TestCalculatorLayout::accessibleNames_data()
     QTest::newRow("txtCMEButter") << "txtCMEButter" << "CME butter price";
     QTest::newRow("txtCMECheese") << "txtCMECheese" << "CME cheese price";
     QTest::newRow("txtAveragePowder") << "txtAveragePowder" << "OV weighted average powder price";
-    QTest::newRow("lbl4AFAT") << "lbl4AFAT" << "Class 4A FAT price";
-    QTest::newRow("lbl4ASNF") << "lbl4ASNF" << "Class 4A SNF price";
-    QTest::newRow("lbl4ACount") << "lbl4ACount" << "Class 4A cwt price";
-    QTest::newRow("lbl4BFAT") << "lbl4BFAT" << "Class 4B FAT price";
-    QTest::newRow("lbl4BSNF") << "lbl4BSNF" << "Class 4B SNF price";
-    QTest::newRow("lbl4BCount") << "lbl4BCount" << "Class 4B cwt price";
+    QTest::newRow("lbl4AFAT") << "lbl4AFAT" << "Class 4A FAT";
+    QTest::newRow("lbl4ASNF") << "lbl4ASNF" << "Class 4A SNF";
+    QTest::newRow("lbl4ACount") << "lbl4ACount" << "Class 4A cwt";
+    QTest::newRow("lbl4BFAT") << "lbl4BFAT" << "Class 4B FAT";
+    QTest::newRow("lbl4BSNF") << "lbl4BSNF" << "Class 4B SNF";
+    QTest::newRow("lbl4BCount") << "lbl4BCount" << "Class 4B cwt";
 }
 
 void TestCalculatorLayout::accessibleNames()

@@ -1,9 +1,10 @@
 #include <QTest>
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -73,7 +74,12 @@ QList<Word> LineStarts(const QList<Word>& words)
     return starts;
 }
 
-// The PDF's default page, as the line printer lays it out in file mode.
+// A printer's page with margins of its own, all different, so that a
+// mixed-up side shows.
+const QPageLayout kPage(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(36, 48, 18, 24),
+                        QPageLayout::Point);
+
+// Where the line printer draws on a page.
 struct PageGeometry {
     double left = 0.0;
     double top = 0.0;
@@ -83,16 +89,16 @@ struct PageGeometry {
     double defaultLineHeight = 0.0;
 };
 
-PageGeometry Geometry()
+PageGeometry Geometry(const QPageLayout& page = kPage)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const double pointsPerPixel = 72.0 / printer.resolution();
+    QBuffer pdf;
+    QPdfWriter writer(&pdf);
+    const double pointsPerPixel = 72.0 / writer.resolution();
     QFont reportFont(QStringLiteral("Times New Roman"));
     reportFont.setPointSizeF(12);
-    const QFontMetricsF report(reportFont, &printer);
-    const QFontMetricsF initial(QFont(), &printer);
-    const QRectF area = printer.pageLayout().paintRectPoints();
+    const QFontMetricsF report(reportFont, &writer);
+    const QFontMetricsF initial(QFont(), &writer);
+    const QRectF area = page.paintRectPoints();
     return {area.left(), area.top(), report.averageCharWidth() * pointsPerPixel,
             report.lineSpacing() * pointsPerPixel, report.horizontalAdvance(u' ') * pointsPerPixel,
             initial.lineSpacing() * pointsPerPixel};
@@ -108,7 +114,8 @@ private slots:
     void init();
     void printsEveryLiteral();
     void keepsTheRunsOfBlanks();
-    void indentedLinesShareOneLeftEdge();
+    void startsAtThePrintableAreasTopLeft_data();
+    void startsAtThePrintableAreasTopLeft();
     void linesMoveDownOneLineHeight();
     void printsInTheSerifFont();
     void fontStaysCurrentForTheNextDocument();
@@ -132,7 +139,7 @@ void TestPdfReport::init()
 {
     static int count = 0;
     m_pdf = m_dir.filePath(QStringLiteral("report-%1.pdf").arg(++count));
-    QtLinePrinter printer(m_pdf);
+    QtLinePrinter printer(m_pdf, kPage);
     QString reason;
     QVERIFY2(PrintPriceReport(printer, kTexts, reason), qPrintable(reason));
     QVERIFY(QFileInfo(m_pdf).size() > 0);
@@ -172,18 +179,41 @@ void TestPdfReport::keepsTheRunsOfBlanks()
     QCOMPARE(lines, kReportLines);
 }
 
-void TestPdfReport::indentedLinesShareOneLeftEdge()
+void TestPdfReport::startsAtThePrintableAreasTopLeft_data()
 {
-    const QList<Word> starts = LineStarts(Words(m_pdf));
-    QCOMPARE(starts.size(), kReportLines.size());
+    QTest::addColumn<QPageLayout>("layout");
+    QTest::addColumn<int>("expectedColumns");
+    QTest::newRow("margins of the printer's own") << kPage << 20;
+    QTest::newRow("A4 printable to the edge: zero margins stay zero")
+        << QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()) << 20;
+}
 
-    const PageGeometry page = Geometry();
-    const double expected = page.left + 20 * page.reportColumn;
+void TestPdfReport::startsAtThePrintableAreasTopLeft()
+{
+    QFETCH(QPageLayout, layout);
+    QFETCH(int, expectedColumns);
+    const QString pdf = m_dir.filePath(QStringLiteral("layout.pdf"));
+    QtLinePrinter printer(pdf, layout);
+    QString reason;
+    QVERIFY2(PrintPriceReport(printer, kTexts, reason), qPrintable(reason));
+
+    // Every line starts the same number of report-font columns from the
+    // printable area's left edge.
+    const PageGeometry page = Geometry(layout);
+    const QList<Word> starts = LineStarts(Words(pdf));
+    QCOMPARE(starts.size(), kReportLines.size());
+    const double expected = page.left + expectedColumns * page.reportColumn;
     for (const Word& start : starts) {
         QVERIFY2(qAbs(start.xMin - expected) < 0.05,
-                 qPrintable(QStringLiteral("\"%1\" starts at %2 pt, not %3 pt (20 columns of %4 pt)")
-                                .arg(start.text).arg(start.xMin).arg(expected).arg(page.reportColumn)));
+                 qPrintable(QStringLiteral("\"%1\" starts at %2 pt, not %3 pt (%4 columns of %5 pt from %6 pt)")
+                                .arg(start.text).arg(start.xMin).arg(expected).arg(expectedColumns)
+                                .arg(page.reportColumn).arg(page.left)));
     }
+    // Three empty lines in the printer's initial font stand above the first,
+    // which puts the document's top at the printable area's top.
+    const double firstLineTop = page.top + 3 * page.defaultLineHeight;
+    QVERIFY2(qAbs(starts.first().yMin - firstLineTop) < 0.1,
+             qPrintable(QStringLiteral("first line at %1 pt, not %2 pt").arg(starts.first().yMin).arg(firstLineTop)));
 }
 
 void TestPdfReport::linesMoveDownOneLineHeight()
@@ -201,12 +231,6 @@ void TestPdfReport::linesMoveDownOneLineHeight()
                                 .arg(starts[i + 1].text).arg(gap).arg(steps[i]).arg(page.reportLineHeight)));
     }
 
-    // Three empty lines in the printer's initial font stand above the first.
-    const Word& first = starts.first();
-    const double firstLineTop = page.top + 3 * page.defaultLineHeight;
-    QVERIFY2(qAbs(first.yMin - firstLineTop) < 0.1,
-             qPrintable(QStringLiteral("first line at %1 pt, the three empty lines end at %2 pt")
-                            .arg(first.yMin).arg(firstLineTop)));
 }
 
 void TestPdfReport::printsInTheSerifFont()
@@ -223,7 +247,7 @@ void TestPdfReport::fontStaysCurrentForTheNextDocument()
 {
     // State: one report printed, so Times New Roman is the current font.
     const QString second = m_dir.filePath(QStringLiteral("second.pdf"));
-    QtLinePrinter printer(second);
+    QtLinePrinter printer(second, kPage);
     QString reason;
     QVERIFY(PrintPriceReport(printer, kTexts, reason));
     const double firstTop = LineStarts(Words(second)).first().yMin;
@@ -240,10 +264,11 @@ void TestPdfReport::fontStaysCurrentForTheNextDocument()
 
 void TestPdfReport::unwritableFileIsReported()
 {
-    QtLinePrinter printer(m_dir.filePath(QStringLiteral("no such folder/report.pdf")));
+    const QString path = m_dir.filePath(QStringLiteral("no such folder/report.pdf"));
+    QtLinePrinter printer(path, kPage);
     QString reason;
     QVERIFY(!PrintPriceReport(printer, kTexts, reason));
-    QCOMPARE(reason, QStringLiteral("The print job could not be started."));
+    QCOMPARE(reason, QStringLiteral("The page could not be written to %1.").arg(path));
 
     // The failure ends with its document: the next one starts afresh.
     QVERIFY(!PrintPriceReport(printer, kTexts, reason));
@@ -252,7 +277,7 @@ void TestPdfReport::unwritableFileIsReported()
 void TestPdfReport::endingAnEmptyDocumentWritesNothing()
 {
     const QString path = m_dir.filePath(QStringLiteral("empty.pdf"));
-    QtLinePrinter printer(path);
+    QtLinePrinter printer(path, kPage);
     QString reason;
     QVERIFY(printer.endDocument(reason));
     QVERIFY(!QFileInfo::exists(path));

@@ -18,7 +18,7 @@ namespace {
 #define TORVEL_CUPS_FUNCTIONS(X)                                                                           \
     X(cupsServer) X(ippPort) X(cupsEncryption) X(httpConnect2) X(httpSetTimeout) X(httpClose)              \
     X(cupsGetNamedDest) X(cupsFreeDests) X(cupsGetOption) X(cupsCopyDestInfo) X(cupsFreeDestInfo)           \
-    X(cupsGetDestMediaDefault) X(cupsAddOption) X(cupsFreeOptions) X(cupsCreateDestJob)                     \
+    X(cupsFindDestDefault) X(ippGetString) X(cupsGetDestMediaByName) X(cupsAddOption) X(cupsFreeOptions) X(cupsCreateDestJob)                     \
     X(cupsStartDestDocument) X(cupsWriteRequestData) X(cupsFinishDestDocument) X(cupsLastError)             \
     X(cupsLastErrorString)
 
@@ -192,10 +192,18 @@ bool CupsDestination::open(QString& failureReason)
     }
 
     // The paper and its margins as the destination itself reports them: a
-    // printer that prints to the edge has zero margins, and keeps them.
+    // printer that prints to the edge has zero margins, and keeps them. The
+    // paper is the user's own choice for that printer (lpoptions), else the
+    // printer's default; libcups would take US Letter for a missing choice,
+    // and a page of another size comes out shifted to the paper's centre.
     cups_size_t size{};
     c->info = cups->cupsCopyDestInfo(c->http, c->dest);
-    if (!c->info || !cups->cupsGetDestMediaDefault(c->http, c->dest, c->info, 0, &size)) {
+    const char* media = cups->cupsGetOption("media", c->dest->num_options, c->dest->options);
+    if (ipp_attribute_t* printerDefault = c->info && !media
+                                               ? cups->cupsFindDestDefault(c->http, c->dest, c->info, "media")
+                                               : nullptr)
+        media = cups->ippGetString(printerDefault, 0, nullptr);
+    if (!media || !cups->cupsGetDestMediaByName(c->http, c->dest, c->info, media, 0, &size)) {
         failureReason = c->timedOut ? c->notAnswering()
                                     : c->service() + QStringLiteral(" gave no paper size for ") + c->printer() +
                                           QStringLiteral(": ") + Sentence(c->lastError());

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 
 #include "platform/qt_line_printer.h"
 #include "report/price_report.h"
@@ -40,6 +41,8 @@ void TestDefaultPrinter::tellsTheOutcomeInTime()
     QCOMPARE(message, expectMessage);
     // However the service fails, the caller is held for seconds, not minutes.
     QVERIFY2(held < 15000, qPrintable(QStringLiteral("held for %1 ms").arg(held)));
+    // The busy cursor shown while waiting is gone again, whatever the outcome.
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // Prints on the default queue, which writes its PDFs into TORVEL_PDF_DIR and

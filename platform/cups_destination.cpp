@@ -199,10 +199,10 @@ bool CupsDestination::open(QString& failureReason)
     cups_size_t size{};
     c->info = cups->cupsCopyDestInfo(c->http, c->dest);
     const char* media = cups->cupsGetOption("media", c->dest->num_options, c->dest->options);
-    if (ipp_attribute_t* printerDefault = c->info && !media
-                                               ? cups->cupsFindDestDefault(c->http, c->dest, c->info, "media")
-                                               : nullptr)
-        media = cups->ippGetString(printerDefault, 0, nullptr);
+    if (!media && c->info) {
+        if (ipp_attribute_t* printerDefault = cups->cupsFindDestDefault(c->http, c->dest, c->info, "media"))
+            media = cups->ippGetString(printerDefault, 0, nullptr);
+    }
     if (!media || !cups->cupsGetDestMediaByName(c->http, c->dest, c->info, media, 0, &size)) {
         failureReason = c->timedOut ? c->notAnswering()
                                     : c->service() + QStringLiteral(" gave no paper size for ") + c->printer() +

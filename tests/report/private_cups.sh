@@ -4,6 +4,7 @@
 #                                   when the scheduler or a tool cannot be had here;
 #                                   with CI=true it fails instead, as CI must print
 #   private_cups_missing            prints why the scheduler cannot run here (empty: it can)
+#   private_cups_unavailable REASON exits 77 with REASON, or fails with CI=true
 #   private_cups_start DIR          starts cupsd with its configuration, spool and
 #                                   socket under DIR and points CUPS_SERVER at it
 #   private_cups_add_pdf_queue NAME OUTDIR [PPD]
@@ -44,6 +45,11 @@ private_cups_require() {
     command -v "$tool" >/dev/null || reason="$tool is missing (scripts/setup installs it)"
   done
   [[ -z $reason ]] && return 0
+  private_cups_unavailable "$reason"
+}
+
+private_cups_unavailable() {
+  local reason=$1
   if [[ ${CI:-} == true ]]; then
     echo "FAIL: CI must run the printing test, but $reason" >&2
     exit 1

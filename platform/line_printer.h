@@ -23,8 +23,10 @@ public:
 
     // Sends the lines printed since the document began as one document.
     // False when the document could not be printed, with the reason, in
-    // words for the user, in failureReason.
-    virtual bool endDocument(QString& failureReason) = 0;
+    // words for the user, in message. True when it was sent; message then
+    // holds what the user should know even so (a paused printer holds the
+    // page), and is empty when there is nothing to tell.
+    virtual bool endDocument(QString& message) = 0;
 };
 
 } // namespace torvel

@@ -1,99 +1,37 @@
 #include "platform/qt_line_printer.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QLibrary>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QTemporaryDir>
+#include <QPdfWriter>
+#include <QSaveFile>
 
-#include <cups/cups.h>
+#include "platform/cups_destination.h"
 
 namespace torvel {
 
 namespace {
-
 const QString kJobName = QStringLiteral("Milk Price Report");
-
-QString NotStarted(const QString& detail = {})
-{
-    QString reason = QStringLiteral("The print job could not be started.");
-    const QString trimmed = detail.trimmed();
-    if (!trimmed.isEmpty())
-        reason += u' ' + trimmed + (trimmed.endsWith(u'.') ? QString() : QStringLiteral("."));
-    return reason;
-}
-
-// libcups, loaded when the first page is sent rather than with the program:
-// linked directly it would add its own dependencies to every start-up.
-struct CupsApi {
-    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
-    decltype(&cupsPrintFile2) printFile2 = nullptr;
-    decltype(&cupsFreeDests) freeDests = nullptr;
-    decltype(&cupsLastErrorString) lastErrorString = nullptr;
-};
-
-const CupsApi* LoadCups()
-{
-    static const CupsApi api = [] {
-        QLibrary library(QStringLiteral("cups"), 2);
-        CupsApi loaded;
-        if (!library.load())
-            return loaded;
-        loaded.getNamedDest = reinterpret_cast<decltype(&cupsGetNamedDest)>(library.resolve("cupsGetNamedDest"));
-        loaded.printFile2 = reinterpret_cast<decltype(&cupsPrintFile2)>(library.resolve("cupsPrintFile2"));
-        loaded.freeDests = reinterpret_cast<decltype(&cupsFreeDests)>(library.resolve("cupsFreeDests"));
-        loaded.lastErrorString =
-            reinterpret_cast<decltype(&cupsLastErrorString)>(library.resolve("cupsLastErrorString"));
-        return loaded;
-    }();
-    const bool complete = api.getNamedDest && api.printFile2 && api.freeDests && api.lastErrorString;
-    return complete ? &api : nullptr;
-}
-
-// Hands the finished PDF to CUPS as one job, with the destination's own
-// options as lp(1) would. Qt's CUPS engine drops the scheduler's answer, so a
-// queue that refuses the job would pass for success; here it is an error.
-QString SubmitToCups(const QString& printerName, const QString& pdfFile)
-{
-    const CupsApi* cups = LoadCups();
-    if (!cups)
-        return NotStarted(QStringLiteral("The printing system (CUPS) is not available."));
-
-    // Qt names an instance "queue/instance"; CUPS takes the two apart.
-    const QStringList parts = printerName.split(u'/');
-    const QByteArray queue = parts.value(0).toLocal8Bit();
-    const QByteArray instance = parts.value(1).toLocal8Bit();
-    cups_dest_t* dest = cups->getNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
-                                           instance.isEmpty() ? nullptr : instance.constData());
-    if (!dest)
-        return NotStarted(QString::fromLocal8Bit(cups->lastErrorString()));
-
-    const int job = cups->printFile2(CUPS_HTTP_DEFAULT, dest->name, pdfFile.toLocal8Bit().constData(),
-                                     kJobName.toUtf8().constData(), dest->num_options, dest->options);
-    cups->freeDests(1, dest);
-    if (job == 0)
-        return NotStarted(QString::fromLocal8Bit(cups->lastErrorString()));
-    return {};
-}
-
+const QString kNotPrepared = QStringLiteral("The page could not be prepared for printing.");
 } // namespace
 
+// The page is drawn into memory, so no full or read-only disk can cut it
+// short on its way to the printer.
 struct QtLinePrinter::Document {
-    QPrinter printer{QPrinter::HighResolution};
-    QPainter painter; // after printer: it must end before the printer goes
-    std::unique_ptr<QTemporaryDir> spool; // holds the page until CUPS has it
-    QString printerName; // empty when writing a PDF file
+    QBuffer pdf;
+    std::unique_ptr<QPdfWriter> writer;
+    QPainter painter; // after writer: it must end before the writer goes
+    std::unique_ptr<CupsDestination> destination; // null when writing a file
     qreal y = 0.0; // top of the next line, from the printable area's top
     QString failure; // once set, nothing more is drawn
 };
 
 QtLinePrinter::QtLinePrinter() = default;
 
-QtLinePrinter::QtLinePrinter(const QString& pdfFile)
+QtLinePrinter::QtLinePrinter(const QString& pdfFile, const QPageLayout& layout)
     : m_pdfFile(pdfFile)
+    , m_fileLayout(layout)
 {
 }
 
@@ -104,31 +42,21 @@ void QtLinePrinter::beginDocument()
     m_document = std::make_unique<Document>();
     Document& d = *m_document;
 
-    QString outputFile = m_pdfFile;
-    QPageLayout layout = d.printer.pageLayout();
+    QPageLayout layout = m_fileLayout;
     if (m_pdfFile.isEmpty()) {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
-            d.failure = QStringLiteral("No default printer is set up.");
+        d.destination = std::make_unique<CupsDestination>();
+        if (!d.destination->open(d.failure))
             return;
-        }
-        d.printerName = info.printerName();
-        // The page as that printer lays it out: its paper and printable area.
-        layout = QPrinter(info).pageLayout();
-        d.spool = std::make_unique<QTemporaryDir>();
-        if (!d.spool->isValid()) {
-            d.failure = NotStarted();
-            return;
-        }
-        outputFile = d.spool->filePath(QStringLiteral("report.pdf"));
+        layout = d.destination->pageLayout();
     }
 
-    d.printer.setOutputFormat(QPrinter::PdfFormat);
-    d.printer.setOutputFileName(outputFile);
-    d.printer.setDocName(kJobName);
-    d.printer.setPageLayout(layout);
-    if (!d.painter.begin(&d.printer)) {
-        d.failure = NotStarted();
+    d.pdf.open(QIODevice::WriteOnly);
+    d.writer = std::make_unique<QPdfWriter>(&d.pdf);
+    d.writer->setTitle(kJobName);
+    d.writer->setCreator(QStringLiteral("Torvel Calculator"));
+    // The painter's origin is then the printable area's top-left corner.
+    if (!d.writer->setPageLayout(layout) || !d.painter.begin(d.writer.get())) {
+        d.failure = kNotPrepared;
         return;
     }
     if (!m_fontFamily.isEmpty())
@@ -143,8 +71,7 @@ void QtLinePrinter::printLine(const QStringList& pieces, int indentColumns)
     if (!d.failure.isEmpty())
         return;
 
-    // The painter's origin is the printable area's top-left corner; a line
-    // height is the font's distance from one baseline to the next.
+    // A line height is the font's distance from one baseline to the next.
     const QFontMetricsF metrics(d.painter.font(), d.painter.device());
     if (!pieces.isEmpty()) {
         const qreal x = indentColumns * metrics.averageCharWidth();
@@ -164,19 +91,25 @@ void QtLinePrinter::setFont(const QString& family, double pointSize)
     }
 }
 
-bool QtLinePrinter::endDocument(QString& failureReason)
+bool QtLinePrinter::endDocument(QString& message)
 {
+    message.clear();
     if (!m_document)
         return true; // nothing printed since the last document: nothing to send
 
     const std::unique_ptr<Document> d = std::move(m_document);
     if (d->failure.isEmpty() && !d->painter.end())
-        d->failure = QStringLiteral("The page could not be prepared for printing.");
-    if (d->failure.isEmpty() && !d->printerName.isEmpty())
-        d->failure = SubmitToCups(d->printerName, d->printer.outputFileName());
+        d->failure = kNotPrepared;
+    if (d->failure.isEmpty() && d->destination) {
+        d->destination->print(d->pdf.data(), kJobName, d->failure, message);
+    } else if (d->failure.isEmpty()) {
+        QSaveFile file(m_pdfFile);
+        if (!file.open(QIODevice::WriteOnly) || file.write(d->pdf.data()) != d->pdf.size() || !file.commit())
+            d->failure = QStringLiteral("The page could not be written to %1.").arg(m_pdfFile);
+    }
 
     if (!d->failure.isEmpty()) {
-        failureReason = d->failure;
+        message = d->failure;
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPageLayout>
+
 #include <memory>
 
 #include "platform/line_printer.h"
@@ -7,9 +9,10 @@
 namespace torvel {
 
 // The line printer on the system's default printer: each document is painted
-// with QPainter on a QPrinter laid out like that printer's page, and sent to
-// CUPS as one job whose acceptance is checked. The printer is looked up only
-// when a document begins, never at start-up.
+// with QPainter into a PDF held in memory, laid out on the paper and
+// printable area that the printer itself reports, and handed to the print
+// service as one job whose acceptance is checked. The printer is looked up
+// only when a document begins, never at start-up.
 //
 // Before any setFont the lines use the application's default font. A font
 // once set stays current, also for later documents, as on a printer that
@@ -19,8 +22,9 @@ class QtLinePrinter final : public LinePrinter {
 public:
     // Prints on the default printer.
     QtLinePrinter();
-    // Writes each document into pdfFile, replacing it, instead of printing.
-    explicit QtLinePrinter(const QString& pdfFile);
+    // Writes each document into pdfFile, replacing it, on the given page,
+    // instead of printing.
+    QtLinePrinter(const QString& pdfFile, const QPageLayout& layout);
     ~QtLinePrinter() override;
 
     QtLinePrinter(const QtLinePrinter&) = delete;
@@ -28,7 +32,7 @@ public:
 
     void printLine(const QStringList& pieces = {}, int indentColumns = 0) override;
     void setFont(const QString& family, double pointSize) override;
-    bool endDocument(QString& failureReason) override;
+    bool endDocument(QString& message) override;
 
 private:
     struct Document;
@@ -36,6 +40,7 @@ private:
     void beginDocument();
 
     QString m_pdfFile; // empty: the default printer
+    QPageLayout m_fileLayout; // the page when writing a file
     QString m_fontFamily; // empty: no font set yet
     double m_pointSize = 0.0;
     std::unique_ptr<Document> m_document; // null between documents

@@ -9,7 +9,7 @@ namespace {
 constexpr int kIndentColumns = 20;
 }
 
-bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& t, QString& failureReason)
+bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& t, QString& message)
 {
     // The heading space is in the printer's current font, before the report's own.
     for (int i = 0; i < 3; ++i)
@@ -30,7 +30,7 @@ bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& t, QString& 
     printer.printLine({QStringLiteral("Class 4B FAT  -  "), t.class4BFat}, kIndentColumns);
     printer.printLine({QStringLiteral("Class 4B SNF  -  "), t.class4BSnf}, kIndentColumns);
     printer.printLine({QStringLiteral("Class 4B cwt  -  "), t.class4BCwt}, kIndentColumns);
-    return printer.endDocument(failureReason);
+    return printer.endDocument(message);
 }
 
 } // namespace torvel

@@ -21,7 +21,8 @@ struct PriceReportTexts {
 
 // Prints the one-page report of the three inputs and six class prices. It
 // checks nothing: whatever the texts hold is printed. False when the page
-// could not be printed, with the reason in failureReason.
-bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& texts, QString& failureReason);
+// could not be printed, with the reason in message; true when it was sent,
+// with anything the user should still know in message (empty when nothing).
+bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& texts, QString& message);
 
 } // namespace torvel

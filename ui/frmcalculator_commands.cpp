@@ -69,9 +69,11 @@ void frmCalculator::printClicked()
         c.lbl4AFAT->text(),     c.lbl4ASNF->text(),     c.lbl4ACount->text(),
         c.lbl4BFAT->text(),     c.lbl4BSNF->text(),     c.lbl4BCount->text(),
     };
-    QString reason;
-    if (!PrintPriceReport(m_printer, texts, reason))
-        m_messageBox.showMessage(QStringLiteral("The report could not be printed. ") + reason);
+    QString message;
+    if (!PrintPriceReport(m_printer, texts, message))
+        m_messageBox.showMessage(QStringLiteral("The report could not be printed. ") + message);
+    else if (!message.isEmpty())
+        m_messageBox.showMessage(message); // printed, but not yet: a paused printer
 }
 
 // Closing the last window ends the program (QGuiApplication's

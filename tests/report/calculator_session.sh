@@ -9,11 +9,16 @@
 #   calculator_start PROGRAM  starts PROGRAM on the X server and focuses its
 #                             window, whose id it leaves in $window
 #   calculator_stop           ends the program started last
+#   calculator_mount DIR ARGS...
+#                             mounts with ARGS on DIR (under $work), unmounted
+#                             again at exit; where mounting is not allowed,
+#                             the test is skipped (it fails with CI=true)
 
 source "$(dirname "${BASH_SOURCE[0]}")/private_cups.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb_session.sh"
 
 calculator_pid=
+calculator_mounts=()
 
 calculator_session_begin() {
   work=$(mktemp -d "$1")
@@ -34,7 +39,19 @@ calculator_session_end() {
   fi
   xvfb_session_stop
   private_cups_stop
+  local mount
+  for mount in "${calculator_mounts[@]}"; do umount "$mount" || true; done
   rm -rf "$work"
+}
+
+calculator_mount() {
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  if ! mount "$@" "$dir" 2>"$work/mount.err"; then
+    private_cups_unavailable "mount $* failed: $(<"$work/mount.err")"
+  fi
+  calculator_mounts+=("$dir")
 }
 
 calculator_start() {

@@ -2,14 +2,19 @@
 # The real program prints through a real CUPS scheduler: a private cupsd whose
 # default destination is a cups-pdf queue. The clerk types three prices,
 # calculates and presses Print twice; two PDFs must arrive with the same
-# report lines, and those lines must be the report of the calculation.
-# Usage: cups_print_end_to_end.sh <torvel-calculator> [folder to keep the PDFs in]
+# report lines, and those lines must be the report of the calculation. The
+# program's temporary folder has 8 KB left, which must not cut the page short,
+# and libcups is loaded only when Print is pressed. Then the report must start
+# at the top-left of the printable area on a queue with zero margins and on
+# one with margins of its own.
+# Usage: cups_print_end_to_end.sh <torvel-calculator> <tst_default_printer> [folder to keep the PDFs in]
 set -euo pipefail
 trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR
 trap 'echo "FAIL: $0 was sent SIGTERM" >&2; exit 143' TERM
 here=$(cd "$(dirname "$0")" && pwd)
 calculator=$1
-keep=${2:-}
+tst_default_printer=$2
+keep=${3:-}
 source "$here/calculator_session.sh"
 private_cups_require Xvfb xdotool xdpyinfo pdftotext
 
@@ -40,8 +45,17 @@ wait_for_pdfs() {
   return 1
 }
 
+# A temporary folder with 8 KB left: less than the page.
+calculator_mount "$work/tmp" -t tmpfs -o size=64k,mode=1777 tmpfs
+dd if=/dev/zero of="$work/tmp/fill" bs=4k 2>/dev/null || true
+truncate -s -8K "$work/tmp/fill"
+
 xvfb_session_start "$work"
-calculator_start "$calculator"
+TMPDIR=$work/tmp calculator_start "$calculator"
+if grep -q libcups "/proc/$calculator_pid/maps"; then
+  echo "FAIL: the program loaded libcups at start-up" >&2
+  exit 1
+fi
 
 # The focus starts on the butter field; Enter walks to the next field and
 # from the powder field to Calculate.
@@ -53,6 +67,10 @@ xdotool type --delay 20 "1.2"
 xdotool key Return alt+c
 xdotool key alt+p
 wait_for_pdfs 1
+if ! grep -q libcups "/proc/$calculator_pid/maps"; then
+  echo "FAIL: printing did not load libcups, so the start-up check above proves nothing" >&2
+  exit 1
+fi
 xdotool key alt+p
 wait_for_pdfs 2
 
@@ -89,8 +107,20 @@ if ((!same)); then
   exit 1
 fi
 
+echo "-- the report's origin on a queue with zero margins and on one with margins"
+calculator_stop
+for margins in "0 0 0 0" "36 48 18 24"; do
+  queue=torvelorigin${margins// /_}$$
+  rm -rf "$work/origin"
+  private_cups_margins_ppd $margins >"$work/origin.ppd"
+  private_cups_add_pdf_queue "$queue" "$work/origin" "$work/origin.ppd"
+  TORVEL_PDF_DIR=$work/origin TORVEL_MARGINS=$margins QT_QPA_PLATFORM=offscreen \
+    timeout 120 "$tst_default_printer" landsAtThePrintableAreasTopLeft
+done
+
 if [[ -n $keep ]]; then
   mkdir -p "$keep"
   cp "${pdfs[0]}" "$keep/report.pdf"
 fi
-echo "PASS: Print pressed twice in the real program gave 2 PDFs through CUPS with the same ${#printed[@]} report lines"
+echo "PASS: Print pressed twice in the real program, with 8 KB of temporary space, gave 2 PDFs through CUPS with"
+echo "      the same ${#printed[@]} report lines, and the report starts at the printable area's top-left with and without margins"

@@ -4,11 +4,16 @@
 #                                   when the scheduler or a tool cannot be had here;
 #                                   with CI=true it fails instead, as CI must print
 #   private_cups_missing            prints why the scheduler cannot run here (empty: it can)
+#   private_cups_unavailable REASON exits 77 with REASON, or fails with CI=true
 #   private_cups_start DIR          starts cupsd with its configuration, spool and
 #                                   socket under DIR and points CUPS_SERVER at it
-#   private_cups_add_pdf_queue NAME OUTDIR
+#   private_cups_add_pdf_queue NAME OUTDIR [PPD]
 #                                   adds a cups-pdf queue writing into OUTDIR and
-#                                   makes it the default destination
+#                                   makes it the default destination; PPD, when
+#                                   given, stands for cups-pdf's own
+#   private_cups_margins_ppd LEFT TOP RIGHT BOTTOM
+#                                   prints cups-pdf's PPD with those margins (in
+#                                   points) on every paper; its own are zero
 #   private_cups_stop               stops the scheduler and removes what it added
 # Clients see only this scheduler: CUPS_SERVERROOT and HOME hide the system's
 # and the user's client.conf and lpoptions, and PRINTER/LPDEST are cleared.
@@ -40,6 +45,11 @@ private_cups_require() {
     command -v "$tool" >/dev/null || reason="$tool is missing (scripts/setup installs it)"
   done
   [[ -z $reason ]] && return 0
+  private_cups_unavailable "$reason"
+}
+
+private_cups_unavailable() {
+  local reason=$1
   if [[ ${CI:-} == true ]]; then
     echo "FAIL: CI must run the printing test, but $reason" >&2
     exit 1
@@ -119,7 +129,7 @@ CONF
 }
 
 private_cups_add_pdf_queue() {
-  local name=$1 outdir=$2
+  local name=$1 outdir=$2 ppd=${3:-/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd}
   mkdir -p "$outdir"
   # cups-pdf reads its settings only from /etc/cups, one file per device URI
   # suffix; a unique name keeps the system's own cups-pdf queue untouched.
@@ -135,9 +145,18 @@ AnonDirName $outdir
 Label 1
 CONF
   private_cups_backend_confs+=("$conf")
-  lpadmin -p "$name" -E -v "cups-pdf:/$name" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+  lpadmin -p "$name" -E -v "cups-pdf:/$name" -P "$ppd" \
     -o pdftops-renderer-default=pdftocairo 2> >(grep -v "Printer drivers are deprecated" >&2) &&
     lpadmin -d "$name"
+}
+
+private_cups_margins_ppd() {
+  awk -v l="$1" -v t="$2" -v r="$3" -v b="$4" '
+    /^\*ImageableArea / {
+      match($0, /"[^"]*"/); split(substr($0, RSTART + 1, RLENGTH - 2), v, " ")
+      printf "%s\"%g %g %g %g\"\n", substr($0, 1, RSTART - 1), l, b, v[3] - r, v[4] - t; next }
+    /^\*HWMargins:/ { printf "*HWMargins: %g %g %g %g\n", l, b, r, t; next }
+    { print }' /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 }
 
 # Settings left behind by a test run that was killed outright.

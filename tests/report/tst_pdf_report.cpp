@@ -1,102 +1,21 @@
 #include <QTest>
 
 #include <QFileInfo>
-#include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <algorithm>
-
 #include "platform/qt_line_printer.h"
 #include "report/price_report.h"
+#include "tests/support/pdf_page.h"
 
 using namespace torvel;
 
 namespace {
 
-// A word of the page as pdftotext -bbox places it, in points from the top-left.
-struct Word {
-    double xMin = 0.0;
-    double yMin = 0.0;
-    double xMax = 0.0;
-    QString text;
-};
-
-const QStringList kReportLines = {
-    "Chicago Mercantile Exchange Gradee AA Butter Price  -     $1.4",
-    "Chicago Mercantile Exchange Block Cheddar Cheese Price  -     $1.7",
-    "Orvania Weighted Average Powder Price  -     $1.2",
-    "At the above commodity prices, Class Prices are:",
-    "Class 4A FAT  -  $1.4557",
-    "Class 4A SNF  -  $1.0302",
-    "Class 4A cwt  -  $14.0578",
-    "Class 4B FAT  -  $1.4557",
-    "Class 4B SNF  -  $1.1590",
-    "Class 4B cwt  -  $15.1779",
-};
-
-const PriceReportTexts kTexts{"1.4", "1.7", "1.2", "$1.4557", "$1.0302", "$14.0578",
-                              "$1.4557", "$1.1590", "$15.1779"};
-
-QString Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromLocal8Bit(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QList<Word> Words(const QString& pdf)
-{
-    const QString html = Run("pdftotext", {"-bbox", pdf, "-"});
-    static const QRegularExpression word(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
-    QList<Word> words;
-    for (const auto& m : word.globalMatch(html))
-        words.append({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4)});
-    return words;
-}
-
-// The first word of each printed line, top to bottom.
-QList<Word> LineStarts(const QList<Word>& words)
-{
-    QList<Word> starts;
-    for (const Word& w : words) {
-        if (starts.isEmpty() || w.yMin > starts.last().yMin + 0.5)
-            starts.append(w);
-    }
-    return starts;
-}
-
-// The PDF's default page, as the line printer lays it out in file mode.
-struct PageGeometry {
-    double left = 0.0;
-    double top = 0.0;
-    double reportColumn = 0.0; // average character width of the report font
-    double reportLineHeight = 0.0;
-    double reportBlank = 0.0;
-    double defaultLineHeight = 0.0;
-};
-
-PageGeometry Geometry()
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const double pointsPerPixel = 72.0 / printer.resolution();
-    QFont reportFont(QStringLiteral("Times New Roman"));
-    reportFont.setPointSizeF(12);
-    const QFontMetricsF report(reportFont, &printer);
-    const QFontMetricsF initial(QFont(), &printer);
-    const QRectF area = printer.pageLayout().paintRectPoints();
-    return {area.left(), area.top(), report.averageCharWidth() * pointsPerPixel,
-            report.lineSpacing() * pointsPerPixel, report.horizontalAdvance(u' ') * pointsPerPixel,
-            initial.lineSpacing() * pointsPerPixel};
-}
+// A printer's page with margins of its own, all different, so that a
+// mixed-up side shows.
+const QPageLayout kPage(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(36, 48, 18, 24),
+                        QPageLayout::Point);
 
 } // namespace
 
@@ -108,7 +27,8 @@ private slots:
     void init();
     void printsEveryLiteral();
     void keepsTheRunsOfBlanks();
-    void indentedLinesShareOneLeftEdge();
+    void startsAtThePrintableAreasTopLeft_data();
+    void startsAtThePrintableAreasTopLeft();
     void linesMoveDownOneLineHeight();
     void printsInTheSerifFont();
     void fontStaysCurrentForTheNextDocument();
@@ -132,7 +52,7 @@ void TestPdfReport::init()
 {
     static int count = 0;
     m_pdf = m_dir.filePath(QStringLiteral("report-%1.pdf").arg(++count));
-    QtLinePrinter printer(m_pdf);
+    QtLinePrinter printer(m_pdf, kPage);
     QString reason;
     QVERIFY2(PrintPriceReport(printer, kTexts, reason), qPrintable(reason));
     QVERIFY(QFileInfo(m_pdf).size() > 0);
@@ -158,7 +78,7 @@ void TestPdfReport::keepsTheRunsOfBlanks()
 {
     // Each line rebuilt from its words, with the space between two words
     // counted in blanks of the report font.
-    const double blank = Geometry().reportBlank;
+    const double blank = Geometry(kPage).reportBlank;
     const QList<Word> words = Words(m_pdf);
     QStringList lines;
     for (int i = 0; i < words.size(); ++i) {
@@ -172,25 +92,31 @@ void TestPdfReport::keepsTheRunsOfBlanks()
     QCOMPARE(lines, kReportLines);
 }
 
-void TestPdfReport::indentedLinesShareOneLeftEdge()
+void TestPdfReport::startsAtThePrintableAreasTopLeft_data()
 {
-    const QList<Word> starts = LineStarts(Words(m_pdf));
-    QCOMPARE(starts.size(), kReportLines.size());
+    QTest::addColumn<QPageLayout>("layout");
+    QTest::newRow("margins of the printer's own") << kPage;
+    QTest::newRow("A4 printable to the edge: zero margins stay zero")
+        << QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+}
 
-    const PageGeometry page = Geometry();
-    const double expected = page.left + 20 * page.reportColumn;
-    for (const Word& start : starts) {
-        QVERIFY2(qAbs(start.xMin - expected) < 0.05,
-                 qPrintable(QStringLiteral("\"%1\" starts at %2 pt, not %3 pt (20 columns of %4 pt)")
-                                .arg(start.text).arg(start.xMin).arg(expected).arg(page.reportColumn)));
-    }
+void TestPdfReport::startsAtThePrintableAreasTopLeft()
+{
+    QFETCH(QPageLayout, layout);
+    const QString pdf = m_dir.filePath(QStringLiteral("layout.pdf"));
+    QtLinePrinter printer(pdf, layout);
+    QString reason;
+    QVERIFY2(PrintPriceReport(printer, kTexts, reason), qPrintable(reason));
+
+    const QString off = OffTheOrigin(pdf, layout, 0.05, 0.1);
+    QVERIFY2(off.isEmpty(), qPrintable(off));
 }
 
 void TestPdfReport::linesMoveDownOneLineHeight()
 {
     const QList<Word> starts = LineStarts(Words(m_pdf));
     QCOMPARE(starts.size(), kReportLines.size());
-    const PageGeometry page = Geometry();
+    const PageGeometry page = Geometry(kPage);
 
     // Line steps between printed lines: the empty lines in between count too.
     const QList<int> steps = {1, 1, 3, 2, 1, 1, 2, 1, 1};
@@ -201,12 +127,6 @@ void TestPdfReport::linesMoveDownOneLineHeight()
                                 .arg(starts[i + 1].text).arg(gap).arg(steps[i]).arg(page.reportLineHeight)));
     }
 
-    // Three empty lines in the printer's initial font stand above the first.
-    const Word& first = starts.first();
-    const double firstLineTop = page.top + 3 * page.defaultLineHeight;
-    QVERIFY2(qAbs(first.yMin - firstLineTop) < 0.1,
-             qPrintable(QStringLiteral("first line at %1 pt, the three empty lines end at %2 pt")
-                            .arg(first.yMin).arg(firstLineTop)));
 }
 
 void TestPdfReport::printsInTheSerifFont()
@@ -223,7 +143,7 @@ void TestPdfReport::fontStaysCurrentForTheNextDocument()
 {
     // State: one report printed, so Times New Roman is the current font.
     const QString second = m_dir.filePath(QStringLiteral("second.pdf"));
-    QtLinePrinter printer(second);
+    QtLinePrinter printer(second, kPage);
     QString reason;
     QVERIFY(PrintPriceReport(printer, kTexts, reason));
     const double firstTop = LineStarts(Words(second)).first().yMin;
@@ -233,17 +153,18 @@ void TestPdfReport::fontStaysCurrentForTheNextDocument()
     const double nextTop = LineStarts(Words(second)).first().yMin;
 
     // Expected: its three empty lines are in the report font.
-    const PageGeometry page = Geometry();
+    const PageGeometry page = Geometry(kPage);
     QVERIFY2(qAbs((nextTop - firstTop) - 3 * (page.reportLineHeight - page.defaultLineHeight)) < 0.05,
              qPrintable(QStringLiteral("first line at %1 pt, then at %2 pt").arg(firstTop).arg(nextTop)));
 }
 
 void TestPdfReport::unwritableFileIsReported()
 {
-    QtLinePrinter printer(m_dir.filePath(QStringLiteral("no such folder/report.pdf")));
+    const QString path = m_dir.filePath(QStringLiteral("no such folder/report.pdf"));
+    QtLinePrinter printer(path, kPage);
     QString reason;
     QVERIFY(!PrintPriceReport(printer, kTexts, reason));
-    QCOMPARE(reason, QStringLiteral("The print job could not be started."));
+    QCOMPARE(reason, QStringLiteral("The page could not be written to %1.").arg(path));
 
     // The failure ends with its document: the next one starts afresh.
     QVERIFY(!PrintPriceReport(printer, kTexts, reason));
@@ -252,7 +173,7 @@ void TestPdfReport::unwritableFileIsReported()
 void TestPdfReport::endingAnEmptyDocumentWritesNothing()
 {
     const QString path = m_dir.filePath(QStringLiteral("empty.pdf"));
-    QtLinePrinter printer(path);
+    QtLinePrinter printer(path, kPage);
     QString reason;
     QVERIFY(printer.endDocument(reason));
     QVERIFY(!QFileInfo::exists(path));

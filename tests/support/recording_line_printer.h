@@ -12,6 +12,7 @@ class RecordingLinePrinter final : public torvel::LinePrinter {
 public:
     QStringList calls;
     QString failure; // empty: every document prints
+    QString note; // told after a document that printed
 
     void printLine(const QStringList& pieces, int indentColumns) override
     {
@@ -23,11 +24,10 @@ public:
         calls << QStringLiteral("font %1 %2").arg(family).arg(pointSize);
     }
 
-    bool endDocument(QString& failureReason) override
+    bool endDocument(QString& message) override
     {
         calls << QStringLiteral("end");
-        if (!failure.isEmpty())
-            failureReason = failure;
+        message = failure.isEmpty() ? note : failure;
         return failure.isEmpty();
     }
 };

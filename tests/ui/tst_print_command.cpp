@@ -15,7 +15,8 @@ private slots:
     void printsWhatTheWindowShows_data();
     void printsWhatTheWindowShows();
     void printingTwicePrintsTwoEqualDocuments();
-    void failureIsReported();
+    void outcomeIsTold_data();
+    void outcomeIsTold();
 };
 
 void TestPrintCommand::printsWhatTheWindowShows_data()
@@ -96,16 +97,40 @@ void TestPrintCommand::printingTwicePrintsTwoEqualDocuments()
     QCOMPARE(f.printer.calls, first);
 }
 
-void TestPrintCommand::failureIsReported()
+void TestPrintCommand::outcomeIsTold_data()
 {
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QStringList>("shown");
+
+    QTest::newRow("a failure, with its reason")
+        << "No default printer is set up." << QString()
+        << QStringList{"The report could not be printed. No default printer is set up."};
+    const QString paused = QStringLiteral("The report waits in the queue of the printer \"pdf\", which is paused. "
+                                          "It prints when the printer is resumed.");
+    QTest::newRow("printed but held by a paused printer: the note alone") << QString() << paused << QStringList{paused};
+}
+
+void TestPrintCommand::outcomeIsTold()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, note);
+    QFETCH(QStringList, shown);
+
+    // State: the worked example in the window, a printer that ends as asked.
     CalculatorFixture f;
     QVERIFY(f.open());
-    f.printer.failure = QStringLiteral("No default printer is set up.");
+    f.calculateWorkedExample();
+    const QStringList results = f.results();
+    f.printer.failure = failure;
+    f.printer.note = note;
 
+    // Action: Print.
     f.click("cmdPrint");
 
-    QCOMPARE(f.messages.shown,
-             QStringList{"The report could not be printed. No default printer is set up."});
+    // Expected: one message, and the window as it was.
+    QCOMPARE(f.messages.shown, shown);
+    QCOMPARE(f.results(), results);
 }
 
 QTEST_MAIN(TestPrintCommand)

@@ -14,7 +14,7 @@ mkdir -p "$out/src"
 # Tracked and new files as they stand; a tracked file deleted in the working
 # tree is skipped, as it would be in the next commit.
 git -C "$src" ls-files -z --cached --others --exclude-standard |
-  tar -C "$src" --null --files-from=- --ignore-failed-read -cf - 2>/dev/null |
+  tar -C "$src" --null --files-from=- --ignore-failed-read -cf - |
   tar -C "$out/src" -xf -
 
 if ! (cd "$out/src" && dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1; then

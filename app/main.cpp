@@ -1,11 +1,15 @@
 #include <QApplication>
 
+#include "app/command_line.h"
 #include "platform/qt_line_printer.h"
 #include "platform/qt_message_box.h"
 #include "ui/frmcalculator.h"
 
 int main(int argc, char* argv[])
 {
+    if (const auto status = torvel::HandleCommandLine(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvel Calculator"));
     QApplication::setApplicationVersion(QStringLiteral("3.00"));

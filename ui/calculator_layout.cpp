@@ -8,6 +8,7 @@
 
 #include <limits>
 
+#include "ui/readable_colour.h"
 #include "ui/result_label.h"
 #include "ui/twips.h"
 
@@ -38,13 +39,15 @@ QFont calculatorFont(bool bold)
     return font;
 }
 
-// A frame's caption colour is its palette's window text, which its children
-// would inherit; each child therefore gets its own colour explicitly.
-void setTextColour(QWidget* widget, const QColor& colour)
+// The colour each text is made with, kept for ApplyTextColours(); an invalid
+// one stands for the desktop's own text colour. A frame's caption colour is
+// its palette's window text, which its children would inherit, so each child
+// has a colour of its own.
+const char* const kTextHue = "textHue";
+
+void setTextColour(QWidget* widget, const QColor& hue)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
+    widget->setProperty(kTextHue, hue);
 }
 
 // Makes the controls and places them, in twips, at the window's logical DPI.
@@ -53,7 +56,6 @@ public:
     explicit ControlMaker(const QWidget& window)
         : m_dpiX(window.logicalDpiX())
         , m_dpiY(window.logicalDpiY())
-        , m_defaultText(window.palette().color(QPalette::WindowText))
     {}
 
     void place(QWidget* widget, const TwipsRect& twips) const
@@ -87,7 +89,7 @@ public:
         // a little below the text of the result label beside it.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setFont(calculatorFont(false));
-        setTextColour(label, colour.isValid() ? colour : m_defaultText);
+        setTextColour(label, colour);
         place(label, at);
     }
 
@@ -110,7 +112,7 @@ public:
     {
         auto* label = new ResultLabel(accessibleName, frame);
         label->setObjectName(QLatin1String(name));
-        setTextColour(label, m_defaultText);
+        setTextColour(label, {});
         place(label, at);
         return label;
     }
@@ -128,7 +130,6 @@ public:
 private:
     int m_dpiX;
     int m_dpiY;
-    QColor m_defaultText;
 };
 
 } // namespace
@@ -196,7 +197,29 @@ CalculatorControls BuildCalculatorControls(QWidget& window)
     QWidget::setTabOrder(c.cmdClear, c.cmdExit);
     QWidget::setTabOrder(c.cmdExit, c.cmdPrint);
     c.txtCMEButter->setFocus();
+    ApplyTextColours(window);
     return c;
+}
+
+void ApplyTextColours(QWidget& window)
+{
+    const QColor desktopText = window.palette().color(QPalette::WindowText);
+    const bool dark = IsDarkPalette(window.palette());
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const QVariant hue = widget->property(kTextHue);
+        if (!hue.isValid())
+            continue;
+        QColor colour = hue.value<QColor>();
+        if (!colour.isValid())
+            colour = desktopText;
+        else if (dark)
+            colour = LightenedToContrast(colour, widget->palette().color(widget->backgroundRole()));
+        // Only the text colour is the widget's own; everything else still
+        // follows the desktop.
+        QPalette own;
+        own.setColor(QPalette::WindowText, colour);
+        widget->setPalette(own);
+    }
 }
 
 } // namespace torvel

@@ -1,5 +1,6 @@
 #include "ui/frmcalculator.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -28,6 +29,17 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);
     connect(c.cmdPrint, &QPushButton::clicked, this, &frmCalculator::printClicked);
     connect(c.cmdExit, &QPushButton::clicked, this, &frmCalculator::exitClicked);
+}
+
+// The desktop switched between light and dark: by the time the window's own
+// handling returns, the new palette has reached every child, so each text is
+// measured against its current background.
+bool frmCalculator::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        ApplyTextColours(*this);
+    return handled;
 }
 
 } // namespace torvel

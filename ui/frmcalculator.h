@@ -20,6 +20,9 @@ class frmCalculator : public QWidget {
 public:
     frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent = nullptr);
 
+protected:
+    bool event(QEvent* event) override;
+
 private slots:
     void calculateClicked();
     void clearClicked();

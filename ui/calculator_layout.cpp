@@ -8,6 +8,7 @@
 
 #include <limits>
 
+#include "ui/caption_on_line_style.h"
 #include "ui/readable_colour.h"
 #include "ui/result_label.h"
 #include "ui/twips.h"
@@ -53,9 +54,10 @@ void setTextColour(QWidget* widget, const QColor& hue)
 // Makes the controls and places them, in twips, at the window's logical DPI.
 class ControlMaker {
 public:
-    explicit ControlMaker(const QWidget& window)
+    ControlMaker(const QWidget& window, QStyle* frameStyle)
         : m_dpiX(window.logicalDpiX())
         , m_dpiY(window.logicalDpiY())
+        , m_frameStyle(frameStyle)
     {}
 
     void place(QWidget* widget, const TwipsRect& twips) const
@@ -73,6 +75,7 @@ public:
     {
         auto* frame = new QGroupBox(caption, window);
         frame->setObjectName(QLatin1String(name));
+        frame->setStyle(m_frameStyle);
         setTextColour(frame, colour);
         place(frame, at);
         return frame;
@@ -130,6 +133,7 @@ public:
 private:
     int m_dpiX;
     int m_dpiY;
+    QStyle* m_frameStyle;
 };
 
 } // namespace
@@ -137,7 +141,8 @@ private:
 CalculatorControls BuildCalculatorControls(QWidget& window)
 {
     window.setFont(calculatorFont(true));
-    const ControlMaker at(window);
+    auto* frameStyle = new CaptionOnLineStyle;
+    const ControlMaker at(window, frameStyle);
     window.setFixedSize(at.size(kClientWidth, kClientHeight));
 
     CalculatorControls c;
@@ -198,6 +203,8 @@ CalculatorControls BuildCalculatorControls(QWidget& window)
     QWidget::setTabOrder(c.cmdExit, c.cmdPrint);
     c.txtCMEButter->setFocus();
     ApplyTextColours(window);
+    // Owned by the window, and destroyed after the frames that use it.
+    frameStyle->setParent(&window);
     return c;
 }
 

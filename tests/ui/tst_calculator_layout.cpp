@@ -109,6 +109,8 @@ private slots:
     void textColours();
     void frameCaptionsAreDrawnInTheirColours_data();
     void frameCaptionsAreDrawnInTheirColours();
+    void frameBorderRunsThroughItsCaption_data();
+    void frameBorderRunsThroughItsCaption();
     void everyTextIsReadable_data();
     void everyTextIsReadable();
     void noTextIsClipped();
@@ -305,6 +307,65 @@ void TestCalculatorLayout::frameCaptionsAreDrawnInTheirColours()
     // The caption line, above every control in the frame.
     const QRect captionLine(0, 0, frame->width(), frame->childrenRect().top());
     QVERIFY(imageHasColour(frame->grab(captionLine).toImage(), colour));
+}
+
+void TestCalculatorLayout::frameBorderRunsThroughItsCaption_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("caption");
+    QTest::addColumn<int>("firstRow"); // the top of the first control inside
+
+    for (const char* style : {"Fusion", "Windows"}) {
+        QTest::addRow("%s, Frame1", style) << style << "Frame1" << kDarkRed << 24;
+        QTest::addRow("%s, Frame2", style) << style << "Frame2" << kDarkGreen << 32;
+    }
+}
+
+// The caption stands on the frame's top edge with the border through its
+// middle, so that the controls inside, placed from that edge, stand clear
+// below the border, whatever the style.
+void TestCalculatorLayout::frameBorderRunsThroughItsCaption()
+{
+    QFETCH(QString, style);
+    QFETCH(QString, name);
+    QFETCH(QColor, caption);
+    QFETCH(int, firstRow);
+    const QString previous = QApplication::style()->name();
+    const auto restore = qScopeGuard([&] { QApplication::setStyle(previous); });
+    QVERIFY(QApplication::setStyle(style));
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    auto* frame = f.control<QGroupBox>(name.toLatin1());
+    const QImage image = frame->grab().toImage();
+
+    // Right of the caption, the first row off the window's background.
+    const int x = frame->width() - 12;
+    const QRgb background = image.pixel(x, 0);
+    int border = 0;
+    while (border < image.height() && image.pixel(x, border) == background)
+        ++border;
+    // The caption's ink, from its top to the bottom of its descenders.
+    int top = image.height();
+    int bottom = -1;
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < frame->childrenRect().top(); ++y)
+        for (int px = 0; px < image.width(); ++px)
+            if (image.pixel(px, y) == caption.rgb())
+                top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, px),
+                right = std::max(right, px);
+    const QString what = QStringLiteral("border at y=%1, caption ink from y=%2 to y=%3").arg(border).arg(top).arg(bottom);
+    qInfo("%s", qPrintable(what));
+
+    QVERIFY2(top <= 3, qPrintable(what));
+    QVERIFY2(qAbs(border - (top + bottom) / 2) <= 2, qPrintable(what));
+    // The border stops either side of the caption rather than strike it out.
+    QVERIFY(left > 0 && image.pixel(left / 2, border) == image.pixel(x, border));
+    for (int px = left; px <= right; ++px)
+        QVERIFY2(image.pixel(px, border) != image.pixel(x, border), qPrintable(what));
+    QCOMPARE(frame->childrenRect().top(), firstRow);
+    QVERIFY2(firstRow - border >= 16, qPrintable(what));
 }
 
 void TestCalculatorLayout::everyTextIsReadable_data()

@@ -1,12 +1,26 @@
 #include "ui/frmcalculator.h"
 
 #include <QEvent>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "ui/keyboard_flow.h"
 
 namespace torvel {
+
+namespace {
+
+// For task bars, task switchers and docks, where the icon theme has none.
+QIcon BuiltInIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/org.torvel.Calculator-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent)
     : QWidget(parent)
@@ -15,6 +29,11 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
 {
     setObjectName(QStringLiteral("frmCalculator"));
     setWindowTitle(QStringLiteral("Calculate Milk Price"));
+    // The built-in icon goes out with the window's first map. The icon
+    // theme's first lookup takes longer than the rest of the start-up may,
+    // so it is asked only once the window is up.
+    setWindowIcon(BuiltInIcon());
+    QMetaObject::invokeMethod(this, &frmCalculator::useThemeIcon, Qt::QueuedConnection);
     m_controls = BuildCalculatorControls(*this);
     const CalculatorControls& c = m_controls;
 
@@ -29,6 +48,15 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);
     connect(c.cmdPrint, &QPushButton::clicked, this, &frmCalculator::printClicked);
     connect(c.cmdExit, &QPushButton::clicked, this, &frmCalculator::exitClicked);
+}
+
+// An icon theme may draw the program's icon in its own manner.
+void frmCalculator::useThemeIcon()
+{
+    const QIcon builtIn = windowIcon();
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("org.torvel.Calculator"), builtIn);
+    if (icon.cacheKey() != builtIn.cacheKey())
+        setWindowIcon(icon);
 }
 
 // The desktop switched between light and dark: by the time the window's own

@@ -28,6 +28,7 @@ private slots:
     void clearClicked();
     void printClicked();
     void exitClicked();
+    void useThemeIcon();
 
 private:
     MessageBox& m_messageBox;

@@ -1,9 +1,12 @@
 #include <QAccessible>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
@@ -101,6 +104,8 @@ private slots:
     void init();
 
     void windowIsAPlainFixedWindow();
+    void windowIcon_data();
+    void windowIcon();
     void controlsStandAtTheirPlaces_data();
     void controlsStandAtTheirPlaces();
     void fonts_data();
@@ -139,6 +144,52 @@ void TestCalculatorLayout::windowIsAPlainFixedWindow()
     QCOMPARE(f.window.logicalDpiY(), 96);
     QCOMPARE(f.window.size(), QSize(520, 324));
     QCOMPARE(f.window.minimumSize(), f.window.maximumSize());
+}
+
+void TestCalculatorLayout::windowIcon_data()
+{
+    QTest::addColumn<bool>("themeHasIt");
+
+    QTest::newRow("built in, where the icon theme has none") << false;
+    QTest::newRow("the icon theme's") << true;
+}
+
+// What task bars and switchers show.
+void TestCalculatorLayout::windowIcon()
+{
+    QFETCH(bool, themeHasIt);
+    QTemporaryDir themes;
+    QVERIFY2(themes.isValid(), qPrintable(themes.errorString()));
+    const QDir theme(themes.filePath("hicolor"));
+    QVERIFY(theme.mkpath("32x32/apps"));
+    QFile index(theme.filePath("index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=hicolor\nDirectories=32x32/apps\n\n[32x32/apps]\nSize=32\nType=Fixed\n");
+    index.close();
+    QImage themed(32, 32, QImage::Format_ARGB32);
+    themed.fill(Qt::magenta);
+    if (themeHasIt)
+        QVERIFY(themed.save(theme.filePath("32x32/apps/org.torvel.Calculator.png")));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    const auto restore = qScopeGuard([&] {
+        QIcon::setThemeSearchPaths(searchPaths);
+        QIcon::setThemeName(themeName);
+    });
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName("hicolor");
+
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    QCoreApplication::processEvents(); // the theme is asked once the window is up
+
+    const QImage shown = f.window.windowIcon().pixmap(32).toImage();
+    QVERIFY(!shown.isNull());
+    if (themeHasIt)
+        QCOMPARE(shown.pixelColor(16, 16), QColor(Qt::magenta));
+    else
+        QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 QImage(":/icons/org.torvel.Calculator-32.png").convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 void TestCalculatorLayout::controlsStandAtTheirPlaces_data()

@@ -29,11 +29,11 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
 {
     setObjectName(QStringLiteral("frmCalculator"));
     setWindowTitle(QStringLiteral("Calculate Milk Price"));
-    // The built-in icon goes out with the window's first map. The icon
-    // theme's first lookup takes longer than the rest of the start-up may,
-    // so it is asked only once the window is up.
-    setWindowIcon(BuiltInIcon());
-    QMetaObject::invokeMethod(this, &frmCalculator::useThemeIcon, Qt::QueuedConnection);
+    // Set once the window is up: decoding the icon and asking the icon theme
+    // would hold up the window's first appearance by a few milliseconds, a
+    // large share of the whole start-up, and panels take the icon whenever it
+    // comes.
+    QMetaObject::invokeMethod(this, &frmCalculator::setProgramIcon, Qt::QueuedConnection);
     m_controls = BuildCalculatorControls(*this);
     const CalculatorControls& c = m_controls;
 
@@ -51,12 +51,9 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
 }
 
 // An icon theme may draw the program's icon in its own manner.
-void frmCalculator::useThemeIcon()
+void frmCalculator::setProgramIcon()
 {
-    const QIcon builtIn = windowIcon();
-    const QIcon icon = QIcon::fromTheme(QStringLiteral("org.torvel.Calculator"), builtIn);
-    if (icon.cacheKey() != builtIn.cacheKey())
-        setWindowIcon(icon);
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.torvel.Calculator"), BuiltInIcon()));
 }
 
 // The desktop switched between light and dark: by the time the window's own

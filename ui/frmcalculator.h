@@ -28,7 +28,7 @@ private slots:
     void clearClicked();
     void printClicked();
     void exitClicked();
-    void useThemeIcon();
+    void setProgramIcon();
 
 private:
     MessageBox& m_messageBox;

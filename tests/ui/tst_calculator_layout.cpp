@@ -181,7 +181,7 @@ void TestCalculatorLayout::windowIcon()
 
     CalculatorFixture f;
     QVERIFY(f.open());
-    QCoreApplication::processEvents(); // the theme is asked once the window is up
+    QCoreApplication::processEvents(); // the icon is set once the window is up
 
     const QImage shown = f.window.windowIcon().pixmap(32).toImage();
     QVERIFY(!shown.isNull());

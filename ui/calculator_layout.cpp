@@ -46,7 +46,7 @@ QFont calculatorFont(bool bold)
 // has a colour of its own.
 const char* const kTextHue = "textHue";
 
-void setTextColour(QWidget* widget, const QColor& hue)
+void setTextHue(QWidget* widget, const QColor& hue)
 {
     widget->setProperty(kTextHue, hue);
 }
@@ -76,7 +76,7 @@ public:
         auto* frame = new QGroupBox(caption, window);
         frame->setObjectName(QLatin1String(name));
         frame->setStyle(m_frameStyle);
-        setTextColour(frame, colour);
+        setTextHue(frame, colour);
         place(frame, at);
         return frame;
     }
@@ -92,7 +92,7 @@ public:
         // a little below the text of the result label beside it.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setFont(calculatorFont(false));
-        setTextColour(label, colour);
+        setTextHue(label, colour);
         place(label, at);
     }
 
@@ -115,7 +115,7 @@ public:
     {
         auto* label = new ResultLabel(accessibleName, frame);
         label->setObjectName(QLatin1String(name));
-        setTextColour(label, {});
+        setTextHue(label, {});
         place(label, at);
         return label;
     }

@@ -37,4 +37,10 @@ struct CalculatorControls {
 // Positions and sizes are in twips, converted at the window's logical DPI.
 CalculatorControls BuildCalculatorControls(QWidget& window);
 
+// Colours every text on the window: in the hue it was made with on a light
+// palette, lightened to a readable contrast against its own background on a
+// dark one, and in the desktop's text colour where it has no hue of its own.
+// Called again whenever the window's palette changes.
+void ApplyTextColours(QWidget& window);
+
 } // namespace torvel

@@ -8,6 +8,8 @@
 
 #include <limits>
 
+#include "ui/caption_on_line_style.h"
+#include "ui/readable_colour.h"
 #include "ui/result_label.h"
 #include "ui/twips.h"
 
@@ -38,22 +40,24 @@ QFont calculatorFont(bool bold)
     return font;
 }
 
-// A frame's caption colour is its palette's window text, which its children
-// would inherit; each child therefore gets its own colour explicitly.
-void setTextColour(QWidget* widget, const QColor& colour)
+// The colour each text is made with, kept for ApplyTextColours(); an invalid
+// one stands for the desktop's own text colour. A frame's caption colour is
+// its palette's window text, which its children would inherit, so each child
+// has a colour of its own.
+const char* const kTextHue = "textHue";
+
+void setTextHue(QWidget* widget, const QColor& hue)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
+    widget->setProperty(kTextHue, hue);
 }
 
 // Makes the controls and places them, in twips, at the window's logical DPI.
 class ControlMaker {
 public:
-    explicit ControlMaker(const QWidget& window)
+    ControlMaker(const QWidget& window, QStyle* frameStyle)
         : m_dpiX(window.logicalDpiX())
         , m_dpiY(window.logicalDpiY())
-        , m_defaultText(window.palette().color(QPalette::WindowText))
+        , m_frameStyle(frameStyle)
     {}
 
     void place(QWidget* widget, const TwipsRect& twips) const
@@ -71,7 +75,8 @@ public:
     {
         auto* frame = new QGroupBox(caption, window);
         frame->setObjectName(QLatin1String(name));
-        setTextColour(frame, colour);
+        frame->setStyle(m_frameStyle);
+        setTextHue(frame, colour);
         place(frame, at);
         return frame;
     }
@@ -87,7 +92,7 @@ public:
         // a little below the text of the result label beside it.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setFont(calculatorFont(false));
-        setTextColour(label, colour.isValid() ? colour : m_defaultText);
+        setTextHue(label, colour);
         place(label, at);
     }
 
@@ -110,7 +115,7 @@ public:
     {
         auto* label = new ResultLabel(accessibleName, description, frame);
         label->setObjectName(QLatin1String(name));
-        setTextColour(label, m_defaultText);
+        setTextHue(label, {});
         place(label, at);
         return label;
     }
@@ -128,7 +133,7 @@ public:
 private:
     int m_dpiX;
     int m_dpiY;
-    QColor m_defaultText;
+    QStyle* m_frameStyle;
 };
 
 } // namespace
@@ -136,7 +141,8 @@ private:
 CalculatorControls BuildCalculatorControls(QWidget& window)
 {
     window.setFont(calculatorFont(true));
-    const ControlMaker at(window);
+    auto* frameStyle = new CaptionOnLineStyle;
+    const ControlMaker at(window, frameStyle);
     window.setFixedSize(at.size(kClientWidth, kClientHeight));
 
     CalculatorControls c;
@@ -202,7 +208,31 @@ CalculatorControls BuildCalculatorControls(QWidget& window)
     QWidget::setTabOrder(c.cmdClear, c.cmdExit);
     QWidget::setTabOrder(c.cmdExit, c.cmdPrint);
     c.txtCMEButter->setFocus();
+    ApplyTextColours(window);
+    // Owned by the window, and destroyed after the frames that use it.
+    frameStyle->setParent(&window);
     return c;
+}
+
+void ApplyTextColours(QWidget& window)
+{
+    const QColor desktopText = window.palette().color(QPalette::WindowText);
+    const bool dark = IsDarkPalette(window.palette());
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const QVariant hue = widget->property(kTextHue);
+        if (!hue.isValid())
+            continue;
+        QColor colour = hue.value<QColor>();
+        if (!colour.isValid())
+            colour = desktopText;
+        else if (dark)
+            colour = LightenedToContrast(colour, widget->palette().color(widget->backgroundRole()));
+        // Only the text colour is the widget's own; everything else still
+        // follows the desktop.
+        QPalette own;
+        own.setColor(QPalette::WindowText, colour);
+        widget->setPalette(own);
+    }
 }
 
 } // namespace torvel

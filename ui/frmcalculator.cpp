@@ -1,11 +1,26 @@
 #include "ui/frmcalculator.h"
 
+#include <QEvent>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "ui/keyboard_flow.h"
 
 namespace torvel {
+
+namespace {
+
+// For task bars, task switchers and docks, where the icon theme has none.
+QIcon BuiltInIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/org.torvel.Calculator-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent)
     : QWidget(parent)
@@ -14,6 +29,11 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
 {
     setObjectName(QStringLiteral("frmCalculator"));
     setWindowTitle(QStringLiteral("Calculate Milk Price"));
+    // Set once the window is up: decoding the icon and asking the icon theme
+    // would hold up the window's first appearance by a few milliseconds, a
+    // large share of the whole start-up, and panels take the icon whenever it
+    // comes.
+    QMetaObject::invokeMethod(this, &frmCalculator::setProgramIcon, Qt::QueuedConnection);
     m_controls = BuildCalculatorControls(*this);
     const CalculatorControls& c = m_controls;
 
@@ -28,6 +48,23 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);
     connect(c.cmdPrint, &QPushButton::clicked, this, &frmCalculator::printClicked);
     connect(c.cmdExit, &QPushButton::clicked, this, &frmCalculator::exitClicked);
+}
+
+// An icon theme may draw the program's icon in its own manner.
+void frmCalculator::setProgramIcon()
+{
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.torvel.Calculator"), BuiltInIcon()));
+}
+
+// The desktop switched between light and dark: by the time the window's own
+// handling returns, the new palette has reached every child, so each text is
+// measured against its current background.
+bool frmCalculator::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        ApplyTextColours(*this);
+    return handled;
 }
 
 } // namespace torvel

@@ -20,11 +20,15 @@ class frmCalculator : public QWidget {
 public:
     frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent = nullptr);
 
+protected:
+    bool event(QEvent* event) override;
+
 private slots:
     void calculateClicked();
     void clearClicked();
     void printClicked();
     void exitClicked();
+    void setProgramIcon();
 
 private:
     MessageBox& m_messageBox;

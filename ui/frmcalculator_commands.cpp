@@ -7,6 +7,7 @@
 
 #include "calc/class_prices.h"
 #include "calc/price_text.h"
+#include "calc/regional_settings.h"
 #include "platform/message_box.h"
 #include "report/price_report.h"
 #include "ui/result_label.h"
@@ -16,19 +17,21 @@ namespace torvel {
 void frmCalculator::calculateClicked()
 {
     const CalculatorControls& c = m_controls;
-    // The user's regional settings, read afresh for every calculation.
-    const QLocale locale;
+    // The user's regional settings, read afresh for every calculation: typed
+    // prices in the numeric setting, results in the money setting.
+    const QLocale numbers = NumericLocale();
+    const QLocale money = MonetaryLocale();
     const QString butter = c.txtCMEButter->text();
     const QString cheese = c.txtCMECheese->text();
     const QString powder = c.txtAveragePowder->text();
 
-    if (!IsNumericText(butter, locale) || !IsNumericText(cheese, locale) || !IsNumericText(powder, locale)) {
+    if (!IsNumericText(butter, numbers) || !IsNumericText(cheese, numbers) || !IsNumericText(powder, numbers)) {
         m_messageBox.showMessage(QStringLiteral("Please input all commodities."));
         return;
     }
 
-    const ClassPriceInputs inputs{TextToNumber(butter, locale), TextToNumber(cheese, locale),
-                                  TextToNumber(powder, locale)};
+    const ClassPriceInputs inputs{TextToNumber(butter, numbers), TextToNumber(cheese, numbers),
+                                  TextToNumber(powder, numbers)};
     const ClassPriceResult result = CalculateClassPrices(inputs);
     const auto* prices = std::get_if<ClassPrices>(&result);
     if (!prices) {
@@ -38,12 +41,12 @@ void frmCalculator::calculateClicked()
         return;
     }
 
-    c.lbl4AFAT->setPrice(FormatPrice(prices->Class4AFat, locale));
-    c.lbl4ASNF->setPrice(FormatPrice(prices->Class4ASnf, locale));
-    c.lbl4ACount->setPrice(FormatPrice(prices->Class4ACwt, locale));
-    c.lbl4BFAT->setPrice(FormatPrice(prices->Class4BFat, locale));
-    c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, locale));
-    c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, locale));
+    c.lbl4AFAT->setPrice(FormatPrice(prices->Class4AFat, money));
+    c.lbl4ASNF->setPrice(FormatPrice(prices->Class4ASnf, money));
+    c.lbl4ACount->setPrice(FormatPrice(prices->Class4ACwt, money));
+    c.lbl4BFAT->setPrice(FormatPrice(prices->Class4BFat, money));
+    c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, money));
+    c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, money));
 }
 
 void frmCalculator::clearClicked()

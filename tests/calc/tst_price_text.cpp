@@ -33,6 +33,8 @@ private slots:
     void formatPrice();
     void formatPriceVeryLarge();
     void defaultLocaleFollowsTheUser();
+    void regionalSettings_data();
+    void regionalSettings();
 };
 
 void TestPriceText::numericText_data()
@@ -192,6 +194,68 @@ void TestPriceText::defaultLocaleFollowsTheUser()
 
     QVERIFY(numeric);
     QCOMPARE(shown, QString("1,4557" + kNbsp + "€"));
+}
+
+// Reading follows the numeric setting and money the monetary one, each as
+// POSIX orders the variables: LC_ALL, then the category's own, then LANG.
+void TestPriceText::regionalSettings_data()
+{
+    QTest::addColumn<QByteArray>("lcAll");
+    QTest::addColumn<QByteArray>("lcMonetary");
+    QTest::addColumn<QByteArray>("lcNumeric");
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<bool>("commaIsDecimal"); // whether "1,4" reads as 1.4
+    QTest::addColumn<QString>("shown");       // 1.45572
+    QTest::addColumn<QString>("shownNegative"); // -0.22428
+
+    const QString euroAfter = kNbsp + "€";
+    const QByteArray enUs("en_US.UTF-8");
+    const QByteArray deDe("de_DE.UTF-8");
+    const QByteArray frFr("fr_FR.UTF-8");
+    QTest::newRow("LANG=en_US alone") << QByteArray() << QByteArray() << QByteArray() << enUs << false << "$1.4557"
+                                      << "($0.2243)";
+    QTest::newRow("LANG=de_DE alone") << QByteArray() << QByteArray() << QByteArray() << deDe << true
+                                      << "1,4557" + euroAfter << "-0,2243" + euroAfter;
+    QTest::newRow("LANG=en_US, LC_MONETARY=de_DE: German money, US numbers")
+        << QByteArray() << deDe << QByteArray() << enUs << false << "1,4557" + euroAfter << "-0,2243" + euroAfter;
+    QTest::newRow("LANG=en_US, LC_NUMERIC=de_DE: US money, German numbers")
+        << QByteArray() << QByteArray() << deDe << enUs << true << "$1.4557" << "($0.2243)";
+    QTest::newRow("LANG=de_DE, LC_MONETARY=fr_FR, LC_NUMERIC=en_US")
+        << QByteArray() << frFr << enUs << deDe << false << "1,4557" + euroAfter << "(0,2243" + euroAfter + ")";
+    QTest::newRow("LC_ALL=de_DE over LC_MONETARY and LC_NUMERIC=en_US")
+        << deDe << enUs << enUs << enUs << true << "1,4557" + euroAfter << "-0,2243" + euroAfter;
+    QTest::newRow("LC_ALL=en_US over LANG=de_DE") << enUs << QByteArray() << QByteArray() << deDe << false
+                                                  << "$1.4557" << "($0.2243)";
+    QTest::newRow("LANG=C") << QByteArray() << QByteArray() << QByteArray() << QByteArray("C") << false << "1.4557"
+                            << "-0.2243";
+    QTest::newRow("nothing set: the C locale") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
+                                               << false << "1.4557" << "-0.2243";
+}
+
+void TestPriceText::regionalSettings()
+{
+    QFETCH(QByteArray, lcAll);
+    QFETCH(QByteArray, lcMonetary);
+    QFETCH(QByteArray, lcNumeric);
+    QFETCH(QByteArray, lang);
+    QFETCH(bool, commaIsDecimal);
+    QFETCH(QString, shown);
+    QFETCH(QString, shownNegative);
+    // Empty variables count as unset, as CTest's LC_ALL= shows.
+    const std::pair<const char*, QByteArray> environment[] = {
+        {"LC_ALL", lcAll}, {"LC_MONETARY", lcMonetary}, {"LC_NUMERIC", lcNumeric}, {"LANG", lang}};
+    for (const auto& [name, value] : environment)
+        qputenv(name, value);
+    // No locale chosen by the program: the environment decides.
+    QLocale::setDefault(QLocale::system());
+
+    QCOMPARE(FormatPrice(1.4557200000000001), shown);
+    QCOMPARE(FormatPrice(-0.22428), shownNegative);
+    QCOMPARE(IsNumericText("1,4"), commaIsDecimal);
+    if (commaIsDecimal)
+        QCOMPARE(TextToNumber("1,4"), 1.4);
+    else
+        QCOMPARE(TextToNumber("1.4"), 1.4);
 }
 
 QTEST_GUILESS_MAIN(TestPriceText)

@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QTest>
 
 #include "tests/support/calculator_fixture.h"
@@ -108,6 +109,10 @@ void TestCalculatorCommands::calculateShowsSixPrices_data()
     QTest::newRow("worked example, German")
         << QLocale(QLocale::German, QLocale::Germany) << QStringList{"1,4", "1,7", "1,2"}
         << germanWorkedExampleResults();
+    // No locale chosen by the program: prices are read in the numeric setting
+    // and shown in the money setting.
+    QTest::newRow("US numbers, German money (LC_MONETARY=de_DE)")
+        << QLocale::system() << QStringList{"1.4", "1.7", "1.2"} << germanWorkedExampleResults();
 }
 
 void TestCalculatorCommands::calculateShowsSixPrices()
@@ -116,6 +121,11 @@ void TestCalculatorCommands::calculateShowsSixPrices()
     QFETCH(QStringList, typed);
     QFETCH(QStringList, expected);
     QLocale::setDefault(locale);
+    // A money setting apart from LANG (en_US under CTest), which a locale the
+    // program chose must override.
+    const QByteArray lcMonetary = qgetenv("LC_MONETARY");
+    qputenv("LC_MONETARY", "de_DE.UTF-8");
+    const auto restore = qScopeGuard([&] { qputenv("LC_MONETARY", lcMonetary); });
     CalculatorFixture f;
     QVERIFY(f.open());
     f.setInputs(typed[0], typed[1], typed[2]);

@@ -1,11 +1,18 @@
 #include <QAccessible>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
 
 #include "tests/support/calculator_fixture.h"
+#include "ui/readable_colour.h"
 
 namespace {
 
@@ -34,6 +41,60 @@ bool imageHasColour(const QImage& image, const QColor& colour)
     return false;
 }
 
+// Colours as Qt 6.4's gtk3 platform theme gives them for Adwaita-dark.
+QPalette adwaitaDark()
+{
+    QPalette dark(QColor("#f0f0f0"), QColor("#323232"), QColor("#4b4b4b"), QColor("#212121"), QColor("#262626"),
+                  QColor("#f0f0f0"), QColor("#4b4b4b"), QColor("#242424"), QColor("#323232"));
+    dark.setColor(QPalette::ButtonText, QColor("#f0f0f0"));
+    return dark;
+}
+
+// Where a control draws its text: a frame's caption, a label's whole box, and
+// the inside of a field or a button, away from its border and focus frame.
+QRect textArea(QWidget* control)
+{
+    if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.textAlignment = frame->alignment();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        return frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+    }
+    if (qobject_cast<QLabel*>(control))
+        return control->rect();
+    return control->rect().adjusted(4, 4, -4, -4);
+}
+
+// The colours a text is painted in: its background is the commonest pixel,
+// and its glyphs' full colour the pixel that stands out most from it (edge
+// pixels blend the two and stand out less).
+struct PaintedText {
+    QColor text;
+    QColor background;
+    double contrast = 0;
+};
+
+PaintedText paintedText(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    PaintedText painted;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            most = it.value(), painted.background = QColor(it.key());
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const double contrast = torvel::ContrastRatio(QColor(it.key()), painted.background);
+        if (contrast > painted.contrast)
+            painted.contrast = contrast, painted.text = QColor(it.key());
+    }
+    return painted;
+}
+
 } // namespace
 
 class TestCalculatorLayout : public QObject {
@@ -43,6 +104,8 @@ private slots:
     void init();
 
     void windowIsAPlainFixedWindow();
+    void windowIcon_data();
+    void windowIcon();
     void controlsStandAtTheirPlaces_data();
     void controlsStandAtTheirPlaces();
     void fonts_data();
@@ -51,6 +114,10 @@ private slots:
     void textColours();
     void frameCaptionsAreDrawnInTheirColours_data();
     void frameCaptionsAreDrawnInTheirColours();
+    void frameBorderRunsThroughItsCaption_data();
+    void frameBorderRunsThroughItsCaption();
+    void everyTextIsReadable_data();
+    void everyTextIsReadable();
     void noTextIsClipped();
     void opensEmptyWithFocusOnButter();
     void tabOrder_data();
@@ -77,6 +144,52 @@ void TestCalculatorLayout::windowIsAPlainFixedWindow()
     QCOMPARE(f.window.logicalDpiY(), 96);
     QCOMPARE(f.window.size(), QSize(520, 324));
     QCOMPARE(f.window.minimumSize(), f.window.maximumSize());
+}
+
+void TestCalculatorLayout::windowIcon_data()
+{
+    QTest::addColumn<bool>("themeHasIt");
+
+    QTest::newRow("built in, where the icon theme has none") << false;
+    QTest::newRow("the icon theme's") << true;
+}
+
+// What task bars and switchers show.
+void TestCalculatorLayout::windowIcon()
+{
+    QFETCH(bool, themeHasIt);
+    QTemporaryDir themes;
+    QVERIFY2(themes.isValid(), qPrintable(themes.errorString()));
+    const QDir theme(themes.filePath("hicolor"));
+    QVERIFY(theme.mkpath("32x32/apps"));
+    QFile index(theme.filePath("index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=hicolor\nDirectories=32x32/apps\n\n[32x32/apps]\nSize=32\nType=Fixed\n");
+    index.close();
+    QImage themed(32, 32, QImage::Format_ARGB32);
+    themed.fill(Qt::magenta);
+    if (themeHasIt)
+        QVERIFY(themed.save(theme.filePath("32x32/apps/org.torvel.Calculator.png")));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    const auto restore = qScopeGuard([&] {
+        QIcon::setThemeSearchPaths(searchPaths);
+        QIcon::setThemeName(themeName);
+    });
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName("hicolor");
+
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    QCoreApplication::processEvents(); // the icon is set once the window is up
+
+    const QImage shown = f.window.windowIcon().pixmap(32).toImage();
+    QVERIFY(!shown.isNull());
+    if (themeHasIt)
+        QCOMPARE(shown.pixelColor(16, 16), QColor(Qt::magenta));
+    else
+        QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 QImage(":/icons/org.torvel.Calculator-32.png").convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 void TestCalculatorLayout::controlsStandAtTheirPlaces_data()
@@ -245,6 +358,142 @@ void TestCalculatorLayout::frameCaptionsAreDrawnInTheirColours()
     // The caption line, above every control in the frame.
     const QRect captionLine(0, 0, frame->width(), frame->childrenRect().top());
     QVERIFY(imageHasColour(frame->grab(captionLine).toImage(), colour));
+}
+
+void TestCalculatorLayout::frameBorderRunsThroughItsCaption_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("caption");
+    QTest::addColumn<int>("firstRow"); // the top of the first control inside
+
+    for (const char* style : {"Fusion", "Windows"}) {
+        QTest::addRow("%s, Frame1", style) << style << "Frame1" << kDarkRed << 24;
+        QTest::addRow("%s, Frame2", style) << style << "Frame2" << kDarkGreen << 32;
+    }
+}
+
+// The caption stands on the frame's top edge with the border through its
+// middle, so that the controls inside, placed from that edge, stand clear
+// below the border, whatever the style.
+void TestCalculatorLayout::frameBorderRunsThroughItsCaption()
+{
+    QFETCH(QString, style);
+    QFETCH(QString, name);
+    QFETCH(QColor, caption);
+    QFETCH(int, firstRow);
+    const QString previous = QApplication::style()->name();
+    const auto restore = qScopeGuard([&] { QApplication::setStyle(previous); });
+    QVERIFY(QApplication::setStyle(style));
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    auto* frame = f.control<QGroupBox>(name.toLatin1());
+    const QImage image = frame->grab().toImage();
+
+    // Right of the caption, the first row off the window's background.
+    const int x = frame->width() - 12;
+    const QRgb background = image.pixel(x, 0);
+    int border = 0;
+    while (border < image.height() && image.pixel(x, border) == background)
+        ++border;
+    // The caption's ink, from its top to the bottom of its descenders.
+    int top = image.height();
+    int bottom = -1;
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < frame->childrenRect().top(); ++y)
+        for (int px = 0; px < image.width(); ++px)
+            if (image.pixel(px, y) == caption.rgb())
+                top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, px),
+                right = std::max(right, px);
+    const QString what = QStringLiteral("border at y=%1, caption ink from y=%2 to y=%3").arg(border).arg(top).arg(bottom);
+    qInfo("%s", qPrintable(what));
+
+    QVERIFY2(top <= 3, qPrintable(what));
+    QVERIFY2(qAbs(border - (top + bottom) / 2) <= 2, qPrintable(what));
+    // The border stops either side of the caption rather than strike it out.
+    QVERIFY(left > 0 && image.pixel(left / 2, border) == image.pixel(x, border));
+    for (int px = left; px <= right; ++px)
+        QVERIFY2(image.pixel(px, border) != image.pixel(x, border), qPrintable(what));
+    QCOMPARE(frame->childrenRect().top(), firstRow);
+    QVERIFY2(firstRow - border >= 16, qPrintable(what));
+}
+
+void TestCalculatorLayout::everyTextIsReadable_data()
+{
+    QTest::addColumn<QList<QPalette>>("palettes"); // set in turn while the window is open
+
+    const QPalette light = QApplication::style()->standardPalette();
+    QTest::newRow("light") << QList<QPalette>{light};
+    QTest::newRow("dark") << QList<QPalette>{adwaitaDark()};
+    QTest::newRow("the desktop turns dark") << QList<QPalette>{light, adwaitaDark()};
+    QTest::newRow("dark, then light again") << QList<QPalette>{adwaitaDark(), light};
+}
+
+// Every text on the window, measured in the colours actually painted.
+void TestCalculatorLayout::everyTextIsReadable()
+{
+    QFETCH(QList<QPalette>, palettes);
+    const QPalette previous = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(previous); });
+    QApplication::setPalette(palettes.front());
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.calculateWorkedExample();
+    for (const QPalette& palette : palettes.mid(1)) {
+        // As a desktop's switch does: each widget hears of it through a posted event.
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents();
+    }
+    const bool dark = palettes.back().color(QPalette::Window).lightness() < 128;
+
+    // The hue each text is made with; an invalid one is the desktop's text colour.
+    struct Text {
+        const char* name;
+        int index;
+        QColor hue;
+    };
+    const Text texts[] = {
+        {"Frame1", -1, kDarkRed},       {"Frame2", -1, kDarkGreen},     {"Label2", 10, {}},
+        {"Label2", 11, {}},             {"Label2", 3, {}},              {"Label2", 14, kNavy},
+        {"Label2", 12, kNavy},          {"Label2", 1, kNavy},           {"Label2", 13, kDarkRed},
+        {"Label2", 2, kDarkRed},        {"Label2", 0, kDarkRed},        {"lbl4AFAT", -1, {}},
+        {"lbl4ASNF", -1, {}},           {"lbl4ACount", -1, {}},         {"lbl4BFAT", -1, {}},
+        {"lbl4BSNF", -1, {}},           {"lbl4BCount", -1, {}},         {"txtCMEButter", -1, {}},
+        {"txtCMECheese", -1, {}},       {"txtAveragePowder", -1, {}},   {"cmdCalculate", -1, {}},
+        {"cmdClear", -1, {}},           {"cmdPrint", -1, {}},           {"cmdExit", -1, {}},
+    };
+    for (const Text& t : texts) {
+        QWidget* control = find(f.window, t.name, t.index);
+        QVERIFY(control);
+        const PaintedText painted = paintedText(control->grab(textArea(control)).toImage());
+        // Thin glyphs cover no pixel fully, so the fullest one is the text
+        // colour blended with a little background: the colour the painter
+        // was given must be the one found, up to that blend.
+        const QColor textColour = control->palette().color(control->foregroundRole());
+        const double contrast = torvel::ContrastRatio(textColour, painted.background);
+        const QString what = QStringLiteral("%1(%2): %3 (painted %4) on %5, %6:1 (painted %7:1)")
+                                 .arg(t.name).arg(t.index)
+                                 .arg(textColour.name(), painted.text.name(), painted.background.name())
+                                 .arg(contrast, 0, 'f', 2).arg(painted.contrast, 0, 'f', 2);
+        qInfo("%s", qPrintable(what));
+        QVERIFY2(qAbs(painted.text.red() - textColour.red()) <= 8 && qAbs(painted.text.green() - textColour.green()) <= 8
+                     && qAbs(painted.text.blue() - textColour.blue()) <= 8,
+                 qPrintable(what));
+        // On a light desktop the fixed colours stay as they are, even dark
+        // green's 4.47:1 against Fusion's light grey.
+        if (dark || !t.hue.isValid())
+            QVERIFY2(contrast >= 4.5, qPrintable(what));
+        if (!t.hue.isValid())
+            continue;
+        if (dark) {
+            // Lightened, not recoloured.
+            QVERIFY2(qAbs(textColour.hslHue() - t.hue.hslHue()) <= 2, qPrintable(what));
+            QVERIFY2(textColour.lightness() > t.hue.lightness(), qPrintable(what));
+        } else {
+            QCOMPARE(textColour, t.hue);
+        }
+    }
 }
 
 void TestCalculatorLayout::noTextIsClipped()

@@ -223,6 +223,25 @@ def check_result(result, name, kind, price):
             left = char.x + char.width
 
 
+def enter_prices(*prices):
+    """Types each price into its field and presses Enter after it."""
+    for price in prices:
+        type_text(price)
+        keys("Return")
+
+
+def check_announced(results, since, change):
+    """Each result announced exactly one text change since the mark: its
+    price inserted, or deleted; and it now reads accordingly."""
+    for name, kind, price in RESULTS:
+        changes = events("object:text-changed", since, {name})
+        check([(e.type, e.detail1, e.detail2, e.data) for e in changes]
+              == [("object:text-changed:" + change, 0, len(price), price)],
+              "%s announces %r %sed: %s" % (name, price, change.rstrip("e"), changes))
+        if name in results:
+            check_result(results[name], name, kind, price if change == "insert" else "")
+
+
 def main():
     program_path = sys.argv[1]
     enable_accessibility()
@@ -247,12 +266,7 @@ def main():
 
         # State: the worked example typed key by key, Enter walking to
         # Calculate. Action: one more Enter calculates.
-        type_text("1.4")
-        keys("Return")
-        type_text("1.7")
-        keys("Return")
-        type_text("1.2")
-        keys("Return")
+        enter_prices("1.4", "1.7", "1.2")
         pump_until(lambda: events("focus:", names={"Calculate"}), "the focus on Calculate")
         typed = [text_of(o) for o in descendants(window) if o.get_name() in INPUTS]
         check(typed == ["1.4", "1.7", "1.2"], "the fields read what was typed: %s" % typed)
@@ -262,13 +276,7 @@ def main():
         # reads it.
         pump_until(lambda: len(events("object:text-changed", calculated, RESULT_NAMES)) >= 6,
                    "six result text changes after Calculate")
-        for name, kind, price in RESULTS:
-            changes = events("object:text-changed", calculated, {name})
-            check([(e.type, e.detail1, e.detail2, e.data) for e in changes]
-                  == [("object:text-changed:insert", 0, len(price), price)],
-                  "%s announces %r: %s" % (name, price, changes))
-            if name in results:
-                check_result(results[name], name, kind, price)
+        check_announced(results, calculated, "insert")
 
         # Action: Clear. Expected: each result announces that its price is
         # gone and reads as empty, and the focus is on the butter field.
@@ -276,23 +284,12 @@ def main():
         keys("alt+l")
         pump_until(lambda: len(events("object:text-changed", cleared, RESULT_NAMES)) >= 6
                    and events("focus:", cleared, {INPUTS[0]}), "six result text changes after Clear")
-        for name, kind, price in RESULTS:
-            changes = events("object:text-changed", cleared, {name})
-            check([(e.type, e.detail1, e.detail2, e.data) for e in changes]
-                  == [("object:text-changed:delete", 0, len(price), price)],
-                  "%s announces that %r is gone: %s" % (name, price, changes))
-            if name in results:
-                check_result(results[name], name, kind, "")
+        check_announced(results, cleared, "delete")
 
         # State: a powder price typed with a dollar sign, which is not a
         # number. Action: Enter on Calculate. Expected: an alert that reads the
         # message, the results untouched.
-        type_text("1.4")
-        keys("Return")
-        type_text("1.7")
-        keys("Return")
-        type_text("$1.2")
-        keys("Return")
+        enter_prices("1.4", "1.7", "$1.2")
         pump_until(lambda: len(events("focus:", cleared, {"Calculate"})) >= 1, "the focus on Calculate again")
         refused = len(heard)
         keys("Return")

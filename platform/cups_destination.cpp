@@ -15,12 +15,14 @@ namespace {
 
 // libcups, loaded when the first page is sent rather than with the program:
 // linked directly it would add its own dependencies to every start-up.
-#define TORVEL_CUPS_FUNCTIONS(X)                                                                           \
-    X(cupsServer) X(ippPort) X(cupsEncryption) X(httpConnect2) X(httpSetTimeout) X(httpClose)              \
-    X(cupsGetNamedDest) X(cupsFreeDests) X(cupsGetOption) X(cupsCopyDestInfo) X(cupsFreeDestInfo)           \
-    X(cupsFindDestDefault) X(ippGetString) X(cupsGetDestMediaByName) X(cupsAddOption) X(cupsFreeOptions) X(cupsCreateDestJob)                     \
-    X(cupsStartDestDocument) X(cupsWriteRequestData) X(cupsFinishDestDocument) X(cupsLastError)             \
-    X(cupsLastErrorString)
+#define TORVEL_CUPS_FUNCTIONS(X)                                                       \
+    X(cupsServer) X(ippPort) X(cupsEncryption)                                         \
+    X(httpConnect2) X(httpSetTimeout) X(httpClose)                                     \
+    X(cupsGetNamedDest) X(cupsFreeDests) X(cupsGetOption)                              \
+    X(cupsCopyDestInfo) X(cupsFreeDestInfo) X(cupsFindDestDefault) X(ippGetString)     \
+    X(cupsGetDestMediaByName) X(cupsAddOption) X(cupsFreeOptions)                      \
+    X(cupsCreateDestJob) X(cupsStartDestDocument) X(cupsWriteRequestData)              \
+    X(cupsFinishDestDocument) X(cupsLastError) X(cupsLastErrorString)
 
 struct CupsApi {
 #define TORVEL_CUPS_MEMBER(name) decltype(&::name) name = nullptr;

@@ -13,6 +13,7 @@ runs=${1:-21}
 dir=${2:-build-bench}
 ((runs >= 15)) || { echo "startup.sh: use at least 15 runs" >&2; exit 2; }
 
+scripts/setup bench
 scripts/build "$dir" -DTORVEL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 app=$dir/app/torvel-calculator
 floor=$dir/bench/startup_floor

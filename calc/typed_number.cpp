@@ -30,15 +30,18 @@ CodePoints ToCodePoints(const QString& text)
     return CodePoints(ucs4.begin(), ucs4.end());
 }
 
+struct GroupSizes {
+    int last = 0;    // digits in the rightmost group
+    int middle = 0;  // digits in each group between the outer two
+    int leading = 0; // most digits in the leftmost group
+};
+
 // What a number looks like in one locale, all taken from QLocale.
 struct NumberSymbols {
     char32_t zero = U'0';
     CodePoints decimal;
     CodePoints group;          // empty when the locale refuses grouping
     bool groupIsSpace = false; // then a plain space groups as well
-    int lastGroupSize = 0;     // digits in the rightmost group
-    int groupSize = 0;         // digits in each group between the outer two
-    int leadingGroupSize = 0;  // most digits in the leftmost group
     CodePoints minus;
     CodePoints plus;
     CodePoints exponent;
@@ -49,24 +52,26 @@ struct NumberSymbols {
 // "12,34,567" gives 3 and 2. The leftmost group is whatever the locale writes
 // there at most: Qt 6.4 applies a locale's minimum grouping to it and writes
 // Albanian 1234567 as "1234 567".
-void ReadGroupSizes(const QLocale& locale, NumberSymbols& symbols)
+GroupSizes GroupSizesOf(const QLocale& locale)
 {
+    GroupSizes sizes;
     QLocale writer = locale;
     writer.setNumberOptions(QLocale::DefaultNumberOptions);
     const QString group = writer.groupSeparator();
     if (group.isEmpty())
-        return;
+        return sizes;
     qlonglong number = 0;
     for (int digits = 1; digits <= 18; ++digits) {
         number = number * 10 + digits % 10;
         const QStringList groups = writer.toString(number).split(group);
         if (groups.size() < 2)
             continue;
-        symbols.lastGroupSize = int(groups.last().toUcs4().size());
+        sizes.last = int(groups.last().toUcs4().size());
         if (groups.size() > 2)
-            symbols.groupSize = int(groups.at(groups.size() - 2).toUcs4().size());
-        symbols.leadingGroupSize = std::max(symbols.leadingGroupSize, int(groups.first().toUcs4().size()));
+            sizes.middle = int(groups.at(groups.size() - 2).toUcs4().size());
+        sizes.leading = std::max(sizes.leading, int(groups.first().toUcs4().size()));
     }
+    return sizes;
 }
 
 NumberSymbols SymbolsOf(const QLocale& locale)
@@ -78,7 +83,6 @@ NumberSymbols SymbolsOf(const QLocale& locale)
         const QString group = WithoutMarks(locale.groupSeparator());
         symbols.group = ToCodePoints(group);
         symbols.groupIsSpace = group.size() == 1 && group.at(0).isSpace();
-        ReadGroupSizes(locale, symbols);
     }
     symbols.minus = ToCodePoints(WithoutMarks(locale.negativeSign()));
     symbols.plus = ToCodePoints(WithoutMarks(locale.positiveSign()));
@@ -152,17 +156,19 @@ private:
 
 // Grouping is accepted only where the locale itself would group, so that a
 // point typed as a decimal separator in a comma locale ("1.4" in German) is
-// refused rather than read as 14.
-bool IsValidGrouping(const QList<int>& sizes, const NumberSymbols& symbols)
+// refused rather than read as 14. The sizes are asked for only when the text
+// is grouped, which few typed prices are.
+bool IsValidGrouping(const QList<int>& typed, const QLocale& locale)
 {
-    if (sizes.size() == 1)
+    if (typed.size() == 1)
         return true;
-    if (symbols.lastGroupSize == 0 || sizes.last() != symbols.lastGroupSize)
+    const GroupSizes sizes = GroupSizesOf(locale);
+    if (sizes.last == 0 || typed.last() != sizes.last)
         return false;
-    if (sizes.first() < 1 || sizes.first() > symbols.leadingGroupSize)
+    if (typed.first() < 1 || typed.first() > sizes.leading)
         return false;
-    for (qsizetype i = 1; i + 1 < sizes.size(); ++i) {
-        if (sizes.at(i) != symbols.groupSize)
+    for (qsizetype i = 1; i + 1 < typed.size(); ++i) {
+        if (typed.at(i) != sizes.middle)
             return false;
     }
     return true;
@@ -191,7 +197,7 @@ std::optional<std::string> PlainNumberForm(const QString& text, const QLocale& l
             break;
         }
     }
-    if (!IsValidGrouping(groupSizes, symbols))
+    if (!IsValidGrouping(groupSizes, locale))
         return std::nullopt;
     if (reader.take(symbols.decimal)) {
         plain += '.';

@@ -1,36 +1,28 @@
 #include "calc/price_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
+
+#include "calc/typed_number.h"
 
 namespace torvel {
 
-namespace {
-
-// The form QLocale reads: cells pasted from a spreadsheet often carry a
-// trailing tab or newline; right-to-left locales write invisible direction
-// marks around their signs that a clerk never sees; and some locales take
-// only an upper-case E as the exponent, although 1e2 is a plain number.
-QString ReadableForm(const QString& text)
-{
-    QString form = text.trimmed();
-    form.remove(QChar(0x061C)); // Arabic letter mark
-    form.remove(QChar(0x200E)); // left-to-right mark
-    form.remove(QChar(0x200F)); // right-to-left mark
-    form.replace(u'e', u'E');
-    return form;
-}
-
-} // namespace
-
 double TextToNumber(const QString& text, const QLocale& locale)
 {
-    bool ok = false;
-    const double value = locale.toDouble(ReadableForm(text), &ok);
-    // QLocale accepts "inf" and "nan" as valid, and flags overflow only
-    // through ok; both must read as "not a number" here.
-    if (!ok || !std::isfinite(value))
-        return std::numeric_limits<double>::quiet_NaN();
+    constexpr double kNotNumeric = std::numeric_limits<double>::quiet_NaN();
+    const std::optional<std::string> plain = PlainNumberForm(text, locale);
+    if (!plain)
+        return kNotNumeric;
+    double value = 0.0;
+    const char* const end = plain->data() + plain->size();
+    // Overflow and underflow come back as result_out_of_range, and the plain
+    // form never spells infinity or not-a-number.
+    const auto [stop, error] = std::from_chars(plain->data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        return kNotNumeric;
     return value;
 }
 

@@ -67,6 +67,21 @@ void TestPriceText::numericText_data()
     QTest::newRow("en_US currency $1.40") << kEnUs << "$1.40" << kNotNumeric;
     QTest::newRow("en_US two points") << kEnUs << "1.4.5" << kNotNumeric;
     QTest::newRow("en_US hex") << kEnUs << "0x10" << kNotNumeric;
+    // Grouping is read only where the locale itself groups.
+    QTest::newRow("en_US misplaced group 1,23,456.5") << kEnUs << "1,23,456.5" << kNotNumeric;
+    QTest::newRow("en_US leading group too long 1234,567.5") << kEnUs << "1234,567.5" << kNotNumeric;
+    QTest::newRow("en_US no groups among the decimals") << kEnUs << "1.234,5" << kNotNumeric;
+    QTest::newRow("en_US space is no group separator") << kEnUs << "1 400.5" << kNotNumeric;
+    QTest::newRow("en_US grouping refused by option") << [] {
+        QLocale locale = kEnUs;
+        locale.setNumberOptions(QLocale::RejectGroupSeparator);
+        return locale;
+    }() << "1,400.5" << kNotNumeric;
+    QTest::newRow("hi_IN lakh grouping") << QLocale(QLocale::Hindi, QLocale::India) << "12,34,567.5" << 1234567.5;
+    QTest::newRow("hi_IN thousands grouping refused") << QLocale(QLocale::Hindi, QLocale::India) << "1,234,567.5"
+                                                      << kNotNumeric;
+    // Spanish writes 1234 ungrouped, but a clerk who groups it is understood.
+    QTest::newRow("es_ES grouped four digits") << QLocale(QLocale::Spanish, QLocale::Spain) << "1.234,5" << 1234.5;
     QTest::newRow("en_US invisible direction marks") << kEnUs << QString(QChar(0x200E)) + "-1.5" + QChar(0x200F) << -1.5;
 
     QTest::newRow("sv_SE lower-case exponent") << QLocale(QLocale::Swedish, QLocale::Sweden) << "1,4e2" << 140.0;

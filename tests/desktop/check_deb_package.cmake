@@ -41,10 +41,12 @@ if(NOT description MATCHES "^Class 4A & 4B Milk Price\n")
 endif()
 
 # dpkg-shlibdeps writes versioned library packages; a hand list would not know
-# the versions of the symbols the binary actually uses. libcups is loaded only
-# when a report is printed, so it must be named by hand.
+# the versions of the symbols the binary actually uses, nor the library's
+# package name, which Debian 13 gives a t64 suffix. libcups is loaded only when
+# a report is printed, so it must be named by hand; its old name still stands
+# for the t64 package, which provides it.
 string(REPLACE ", " ";" depends_list "${depends}")
-foreach(pattern "^libc6 \\(>= [0-9]" "^libqt6core6 \\(>= 6\\." "^libqt6widgets6 \\(>= 6\\." "^fonts-liberation$" "^libcups2$")
+foreach(pattern "^libc6 \\(>= [0-9]" "^libqt6core6(t64)? \\(>= 6\\." "^libqt6widgets6 \\(>= 6\\." "^fonts-liberation$" "^libcups2$")
   set(found FALSE)
   foreach(dep IN LISTS depends_list)
     if(dep MATCHES "${pattern}")

@@ -59,16 +59,18 @@ port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0
 fault "no print service at an address" 0 \
   "The printing service on 127.0.0.1:$port is not running or cannot be reached." CUPS_SERVER="127.0.0.1:$port"
 
-# A server that takes every connection and never says a word, for 90 s at most.
-/usr/bin/python3 - 90 >"$work/silent.port" <<'PY' &
-import socket, sys, time
+# A server that takes every connection and never says a word, for 90 s at
+# most, and no longer than this script: a failing row exits before the kill
+# below, and the server must not outlive it.
+/usr/bin/python3 - 90 $$ >"$work/silent.port" <<'PY' &
+import os, socket, sys, time
 server = socket.socket()
 server.bind(("127.0.0.1", 0))
 server.listen(16)
 server.settimeout(0.2)
 print(server.getsockname()[1], flush=True)
 held, end = [], time.monotonic() + float(sys.argv[1])
-while time.monotonic() < end:
+while time.monotonic() < end and os.getppid() == int(sys.argv[2]):
     try:
         held.append(server.accept()[0])
     except socket.timeout:

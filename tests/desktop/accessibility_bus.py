@@ -156,8 +156,8 @@ class Orca:
     the log goes to a terminal of the test's own, read as it comes and copied
     to the log file."""
 
-    # 'what was said' then Orca 43's {...} or Orca 48's voice, or nothing.
-    SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?:\s*\{.*\}|\s+\S.*)?$")
+    # 'what was said' then Orca 43's {...} or [{...}], Orca 48's voice, or nothing.
+    SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?:\s*[\[{].*|\s+\S.*)?$")
 
     def __init__(self, log):
         self.lines = []

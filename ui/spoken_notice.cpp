@@ -27,7 +27,6 @@ SpokenNotice::SpokenNotice(QWidget* parent)
 
     setObjectName(QStringLiteral("spokenNotice"));
     setGeometry(0, 0, 0, 0);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
     hide();
 }
 

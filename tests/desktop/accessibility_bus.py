@@ -203,7 +203,9 @@ class Orca:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        os.close(self.slave)
+        if self.slave is not None:
+            os.close(self.slave)
+            self.slave = None
 
 
 def await_speech(orca, since, wanted, what):
@@ -464,6 +466,10 @@ def main():
         pump_until(lambda: WINDOW in orca.said(spoken), "the title command: Orca says %r alone" % WINDOW)
         check(not events("focus:", 0, RESULT_NAMES), "a result took the focus")
 
+        # Orca leaves first: Qt 6.4 holds each key for a listening reader's
+        # answer, and a program that ends on a key that is still held leaks
+        # that key's copy, which the sanitizer build reports.
+        orca.stop()
         keys("alt+x")
         try:
             status = program.wait(timeout=TIMEOUT)

@@ -1,11 +1,14 @@
 #include "ui/frmcalculator.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "ui/keyboard_flow.h"
+#include "ui/spoken_notice.h"
 
 namespace torvel {
 
@@ -20,6 +23,16 @@ QIcon BuiltInIcon()
     return icon;
 }
 
+// A screen reader finds a window's title on a frame. Qt makes a plain top-level
+// QWidget a "client" area, which AT-SPI calls a filler, and Orca then has no
+// title to read.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(frmCalculator::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent)
@@ -27,6 +40,12 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     , m_messageBox(messageBox)
     , m_printer(printer)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&accessibleWindow);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+
     setObjectName(QStringLiteral("frmCalculator"));
     setWindowTitle(QStringLiteral("Calculate Milk Price"));
     // Set once the window is up: decoding the icon and asking the icon theme
@@ -36,6 +55,7 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     QMetaObject::invokeMethod(this, &frmCalculator::setProgramIcon, Qt::QueuedConnection);
     m_controls = BuildCalculatorControls(*this);
     const CalculatorControls& c = m_controls;
+    m_notice = new SpokenNotice(this);
 
     auto* keys = new KeyboardFlow(this);
     keys->moveFocusOnEnter(c.txtCMEButter, c.txtCMECheese);

@@ -8,6 +8,7 @@ namespace torvel {
 
 class LinePrinter;
 class MessageBox;
+class SpokenNotice;
 
 // The calculator's one window: three commodity prices in, six class prices
 // out. It holds no state beyond what its controls show; the formulas and the
@@ -34,6 +35,7 @@ private:
     MessageBox& m_messageBox;
     LinePrinter& m_printer;
     CalculatorControls m_controls;
+    SpokenNotice* m_notice = nullptr;
 };
 
 } // namespace torvel

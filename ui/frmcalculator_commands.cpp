@@ -11,8 +11,22 @@
 #include "platform/message_box.h"
 #include "report/price_report.h"
 #include "ui/result_label.h"
+#include "ui/spoken_notice.h"
 
 namespace torvel {
+
+namespace {
+
+// The six prices as the window shows them, each after its caption, as one
+// sentence per class.
+QString SpokenPrices(const CalculatorControls& c)
+{
+    return QStringLiteral("Class 4A: FAT %1, SNF %2, cwt %3. Class 4B: FAT %4, SNF %5, cwt %6.")
+        .arg(c.lbl4AFAT->text(), c.lbl4ASNF->text(), c.lbl4ACount->text(), c.lbl4BFAT->text(),
+             c.lbl4BSNF->text(), c.lbl4BCount->text());
+}
+
+} // namespace
 
 void frmCalculator::calculateClicked()
 {
@@ -47,11 +61,19 @@ void frmCalculator::calculateClicked()
     c.lbl4BFAT->setPrice(FormatPrice(prices->Class4BFat, money));
     c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, money));
     c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, money));
+    // The results never take the focus, so a reader would not speak their
+    // changes: the notice speaks all six wherever the focus is.
+    m_notice->say(SpokenPrices(c));
 }
 
 void frmCalculator::clearClicked()
 {
     const CalculatorControls& c = m_controls;
+    // The notice first, then the focus, then the emptying: a reader handles
+    // events in the order they come, and a field that is emptied before it
+    // has the focus takes the focus silently, by its caret moving.
+    m_notice->say(QStringLiteral("Prices cleared."));
+    c.txtCMEButter->setFocus(Qt::OtherFocusReason);
     c.txtCMECheese->clear();
     c.txtCMEButter->clear();
     c.txtAveragePowder->clear();
@@ -61,7 +83,6 @@ void frmCalculator::clearClicked()
     c.lbl4BSNF->setPrice({});
     c.lbl4BFAT->setPrice({});
     c.lbl4BCount->setPrice({});
-    c.txtCMEButter->setFocus(Qt::OtherFocusReason);
 }
 
 void frmCalculator::printClicked()

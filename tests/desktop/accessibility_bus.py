@@ -1,18 +1,26 @@
-"""The calculator as a screen reader meets it over AT-SPI.
+"""The calculator as a screen reader meets it over AT-SPI, and what Orca says.
 
-Run inside a private D-Bus session, with DISPLAY on a private X server:
-    dbus-run-session -- /usr/bin/python3 accessibility_bus.py <torvel-calculator>
+Run inside a private D-Bus session, with DISPLAY on a private X server and a
+private HOME whose sound goes nowhere:
+    dbus-run-session -- /usr/bin/python3 accessibility_bus.py <torvel-calculator> <orca-log>
 
-It turns accessibility on as a desktop does for a screen reader, listens for
-the events Orca listens for, starts the program and works it with real keys,
-and checks what a reader can read and what it hears. Every failed check is
-printed, and any one fails the test.
+It turns accessibility on as a desktop does for a screen reader, starts Orca
+on its default settings, listens for the events Orca listens for, starts the
+program and works it with real keys, and checks what a reader can read, what
+events it gets, and what Orca speaks (its debug log's "SPEECH OUTPUT" lines).
+Roles are compared by value: their names differ between AT-SPI releases
+("push button" or "button"). Every failed check is printed, and any one fails
+the test.
 """
 
 import os
+import pty
+import re
 import subprocess
 import sys
+import threading
 import time
+import tty
 import warnings
 
 import gi
@@ -41,6 +49,12 @@ RESULTS = [
 ]
 RESULT_NAMES = {name for name, _, _ in RESULTS}
 MESSAGE = "Please input all commodities."
+CLEARED = "Prices cleared."
+# Spoken with the button whenever it takes the focus.
+CALCULATE_DESCRIPTION = "Works out the six class prices from the three commodity prices."
+# Orca's "read the window title", on its desktop layout with its default
+# modifier.
+TITLE_KEYS = "Insert+KP_Enter"
 
 failures = []
 
@@ -63,16 +77,17 @@ class Heard:
         self.role = self.name = None
         self.labels = []
         try:
-            self.role = event.source.get_role_name()
+            self.role = event.source.get_role()
             self.name = event.source.get_name()
-            if self.role == "alert":
+            if self.role == Atspi.Role.ALERT:
                 self.labels = [child.get_name() for child in children(event.source)
-                               if child.get_role_name() == "label" and showing(child)]
+                               if child.get_role() == Atspi.Role.LABEL and showing(child)]
         except GLib.Error:
             pass
 
     def __repr__(self):
-        return "%s from %s %r (%s, %s, %r)" % (self.type, self.role, self.name, self.detail1, self.detail2,
+        role = self.role.value_nick if self.role is not None else None
+        return "%s from %s %r (%s, %s, %r)" % (self.type, role, self.name, self.detail1, self.detail2,
                                                self.data)
 
 
@@ -133,6 +148,108 @@ def type_text(text):
     xdotool("type", "--delay", "40", text)
 
 
+class Orca:
+    """Orca on its default settings, heard through its debug log.
+
+    Orca writes the log through a buffered file, and a line may wait there
+    until Orca has more to say. A terminal file is written line by line, so
+    the log goes to a terminal of the test's own, read as it comes and copied
+    to the log file."""
+
+    # 'what was said' then Orca 43's {...} or [{...}], Orca 48's voice, or nothing.
+    SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?:\s*[\[{].*|\s+\S.*)?$")
+
+    def __init__(self, log):
+        self.lines = []
+        self.lock = threading.Lock()
+        self.master, self.slave = pty.openpty()
+        tty.setraw(self.slave)
+        threading.Thread(target=self.read, args=(open(log, "w"),), daemon=True).start()
+        with open(log + ".out", "w") as out:
+            self.process = subprocess.Popen(["orca", "--debug-file=" + os.ttyname(self.slave)], stdout=out,
+                                            stderr=subprocess.STDOUT)
+
+    def read(self, log):
+        pending = b""
+        while True:
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                chunk = b""
+            if not chunk:
+                break
+            *lines, pending = (pending + chunk).split(b"\n")
+            text = [line.decode(errors="replace").rstrip("\r") for line in lines]
+            log.write("".join(line + "\n" for line in text))
+            log.flush()
+            with self.lock:
+                self.lines.extend(text)
+        log.close()
+
+    def said(self, since=0):
+        """Every utterance from the mark on."""
+        with self.lock:
+            lines = list(self.lines)
+        return [m.group(1) for m in map(self.SPOKEN.search, lines) if m][since:]
+
+    def mark(self):
+        return len(self.said())
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=TIMEOUT)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        if self.slave is not None:
+            os.close(self.slave)
+            self.slave = None
+
+
+def await_speech(orca, since, wanted, what):
+    """Waits until Orca has said wanted, within one utterance, since the mark."""
+    return pump_until(lambda: any(wanted in u for u in orca.said(since)), "%s: Orca says %r" % (what, wanted))
+
+
+def spoken_prices(prices):
+    """What the clerk hears after Calculate: each price after its caption."""
+    return "Class 4A: FAT %s, SNF %s, cwt %s. Class 4B: FAT %s, SNF %s, cwt %s." % tuple(prices)
+
+
+def shown_prices(results):
+    return [text_of(results[name]) if name in results else None for name, _, _ in RESULTS]
+
+
+def click(window, name):
+    """A mouse click at the middle of the control."""
+    box = [o for o in descendants(window) if o.get_name() == name][0].get_extents(Atspi.CoordType.SCREEN)
+    xdotool("mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
+
+
+def recalculate(window, results, orca, powder, press):
+    """Types a new powder price over the old one and presses Calculate as
+    press() does, with the focus on Calculate before and after. Checks that
+    Orca speaks the prices the results now show, and not the ones before."""
+    before = shown_prices(results)
+    moved = len(heard)
+    keys("shift+Tab")
+    pump_until(lambda: events("focus:", moved, {INPUTS[2]}), "the focus on the powder field")
+    keys("ctrl+a")
+    type_text(powder)
+    pump_until(lambda: [text_of(o) for o in descendants(window) if o.get_name() in INPUTS][2] == powder,
+               "the powder price %s in its field" % powder)
+    calculated, spoken = len(heard), orca.mark()
+    press()
+    pump_until(lambda: shown_prices(results) != before and events("focus:", calculated, {"Calculate"}),
+               "other prices with powder at %s, and the focus on Calculate" % powder)
+    prices = shown_prices(results)
+    await_speech(orca, spoken, spoken_prices(prices), "Calculate with powder at " + powder)
+    stale = [u for u in orca.said(spoken) if "Class 4A" in u and spoken_prices(prices) not in u]
+    check(not stale, "no stale prices with powder at %s: %s" % (powder, stale))
+
+
 def enable_accessibility():
     """What a desktop does when a screen reader starts."""
     session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
@@ -178,13 +295,13 @@ def check_controls(window):
         check(description.strip() and description != name, "%r has a description of its own: %r"
               % (name, description))
     for o in focusable:
-        if o.get_role_name() == "push button":
+        if o.get_role() == Atspi.Role.PUSH_BUTTON:
             actions = {Atspi.Action.get_action_name(o, i): Atspi.Action.get_key_binding(o, i)
                        for i in range(Atspi.Action.get_n_actions(o))}
             check(actions.get("Press") == BUTTONS.get(o.get_name()),
                   "%r presses with %s: %s" % (o.get_name(), BUTTONS.get(o.get_name()), actions))
         else:
-            check(o.get_role_name() == "text" and "editable" in states(o) and "read-only" not in states(o),
+            check(o.get_role() == Atspi.Role.TEXT and "editable" in states(o) and "read-only" not in states(o),
                   "%r is an editable text field: %s %s" % (o.get_name(), o.get_role_name(), states(o)))
 
 
@@ -192,7 +309,7 @@ def results_of(window):
     """The six results by name. The 4A and 4B FAT captions share their names;
     a caption is a label with no description."""
     found = [o for o in descendants(window) if o.get_name() in RESULT_NAMES
-             and not (o.get_role_name() == "label" and not o.get_description())]
+             and not (o.get_role() == Atspi.Role.LABEL and not o.get_description())]
     names = sorted(o.get_name() for o in found)
     check(names == sorted(RESULT_NAMES), "the six results by name: %s" % names)
     return {o.get_name(): o for o in found}
@@ -200,8 +317,8 @@ def results_of(window):
 
 def check_result(result, name, kind, price):
     """A result reads as a read-only field: its caption, then its price."""
-    role, st, description = result.get_role_name(), states(result), result.get_description()
-    check(role == "text", "%s is a text field: %s" % (name, role))
+    role, st, description = result.get_role(), states(result), result.get_description()
+    check(role == Atspi.Role.TEXT, "%s is a text field: %s" % (name, role.value_nick))
     check({"read-only", "showing", "visible"} <= st and not {"editable", "focusable"} & st,
           "%s is shown, read-only and never focused: %s" % (name, sorted(st)))
     check(name[:8] in description and kind in description, "%s is described: %r" % (name, description))
@@ -243,8 +360,14 @@ def check_announced(results, since, change):
 
 
 def main():
-    program_path = sys.argv[1]
+    program_path, orca_log = sys.argv[1:3]
     enable_accessibility()
+    orca = Orca(orca_log)
+    if not pump_until(lambda: orca.said() or orca.process.poll() is not None, "Orca speaking") \
+            or orca.process.poll() is not None:
+        orca.stop()
+        raise SystemExit("FAIL: Orca did not start; it wrote:\n%s\n%s"
+                         % (open(orca_log + ".out").read(), "\n".join(orca.lines[-40:])))
     listener = Atspi.EventListener.new(lambda event: heard.append(Heard(event)))
     for kind in ("object:text-changed", "object:state-changed", "object:property-change", "focus:",
                  "window:activate", "window:deactivate"):
@@ -258,6 +381,8 @@ def main():
             return 1
         focus_x_window()
         pump_until(lambda: events("focus:", names={INPUTS[0]}), "the focus on the butter field")
+        await_speech(orca, 0, "CME butter price", "the window opens")
+        check(window.get_role() == Atspi.Role.FRAME, "the window is a frame: %s" % window.get_role().value_nick)
         check_controls(window)
         results = results_of(window)
         for name, kind, _ in RESULTS:
@@ -270,50 +395,88 @@ def main():
         pump_until(lambda: events("focus:", names={"Calculate"}), "the focus on Calculate")
         typed = [text_of(o) for o in descendants(window) if o.get_name() in INPUTS]
         check(typed == ["1.4", "1.7", "1.2"], "the fields read what was typed: %s" % typed)
-        calculated = len(heard)
+        calculated, spoken = len(heard), orca.mark()
         keys("Return")
         # Expected: each result announces its new price as inserted text, and
-        # reads it.
+        # reads it; Orca, with the focus still on Calculate, speaks all six
+        # with their captions.
         pump_until(lambda: len(events("object:text-changed", calculated, RESULT_NAMES)) >= 6,
                    "six result text changes after Calculate")
         check_announced(results, calculated, "insert")
+        await_speech(orca, spoken, spoken_prices(price for _, _, price in RESULTS), "Enter on Calculate")
 
         # Action: Clear. Expected: each result announces that its price is
-        # gone and reads as empty, and the focus is on the butter field.
-        cleared = len(heard)
+        # gone and reads as empty, and the focus is on the butter field. Orca
+        # says so and speaks the field: the notice is sent before the focus
+        # moves (Orca 43 speaks in that order; Orca 48 puts focus events
+        # first), and no emptied field took the focus silently before.
+        cleared, spoken = len(heard), orca.mark()
         keys("alt+l")
         pump_until(lambda: len(events("object:text-changed", cleared, RESULT_NAMES)) >= 6
                    and events("focus:", cleared, {INPUTS[0]}), "six result text changes after Clear")
         check_announced(results, cleared, "delete")
+        await_speech(orca, spoken, CLEARED, "Clear")
+        await_speech(orca, spoken, "CME butter price", "Clear")
+        notice_then_focus = [e.type for e in heard[cleared:]
+                             if (e.type == "object:state-changed:showing" and e.detail1 == 1
+                                 and e.role == Atspi.Role.NOTIFICATION)
+                             or (e.type == "focus:" and e.name == INPUTS[0])]
+        check(notice_then_focus[:2] == ["object:state-changed:showing", "focus:"],
+              "Clear shows its notice before the focus moves: %s" % heard[cleared:])
 
         # State: a powder price typed with a dollar sign, which is not a
         # number. Action: Enter on Calculate. Expected: an alert that reads the
         # message, the results untouched.
         enter_prices("1.4", "1.7", "$1.2")
         pump_until(lambda: len(events("focus:", cleared, {"Calculate"})) >= 1, "the focus on Calculate again")
-        refused = len(heard)
+        refused, spoken = len(heard), orca.mark()
         keys("Return")
         pump_until(lambda: events("window:activate", refused) and events("focus:", refused, {"OK"}),
                    "the message box, active, with the focus on OK")
-        alerts = [e for e in events("window:activate", refused) if e.role == "alert"]
+        alerts = [e for e in events("window:activate", refused) if e.role == Atspi.Role.ALERT]
         check(len(alerts) == 1 and alerts[0].name == "Torvel Calculator" and MESSAGE in alerts[0].labels,
               "one alert, 'Torvel Calculator', reading %r: %s %s"
               % (MESSAGE, alerts, [a.labels for a in alerts]))
         typed = [text_of(o) for o in descendants(window) if o.get_name() in INPUTS]
         check(typed == ["1.4", "1.7", "$1.2"], "the fields read what was typed: %s" % typed)
+        await_speech(orca, spoken, MESSAGE, "the message box")
 
-        # Action: Enter closes the box. Expected: the focus event names the
+        # Action: Space closes the box. Expected: the focus event names the
         # button that has the focus again, and the keys reach the window.
-        closed = len(heard)
-        keys("Return")
+        # Space, not Enter: OK acts on Space's release, and Enter's press,
+        # so that the release would be on its way while the box goes. Qt 6.4
+        # holds each key until a listening reader answers, and leaks one whose
+        # widget has gone meanwhile, which the sanitizer build reports.
+        closed, spoken = len(heard), orca.mark()
+        keys("space")
         pump_until(lambda: events("focus:", closed), "a focus event after the message box closed")
         focus = events("focus:", closed)
-        check(focus and (focus[0].role, focus[0].name) == ("push button", "Calculate"),
+        check(focus and (focus[0].role, focus[0].name) == (Atspi.Role.PUSH_BUTTON, "Calculate"),
               "the focus returns to Calculate: %s" % focus)
         check(not events("object:text-changed", refused, RESULT_NAMES),
               "the results stay as they were: %s" % events("object:text-changed", refused, RESULT_NAMES))
+
+        await_speech(orca, spoken, CALCULATE_DESCRIPTION, "the message box closed")
+
+        # Action: Orca's "read the window title". Expected: the caption.
+        spoken = orca.mark()
+        keys(TITLE_KEYS)
+        pump_until(lambda: WINDOW in orca.said(spoken), "the title command: Orca says %r alone" % WINDOW)
+
+        # State: a new powder price in its field. Action: Alt+C from the
+        # field; then another powder price, and a click on Calculate.
+        # Expected: each time the new prices, and no stale one, spoken with
+        # their captions as the results show them.
+        recalculate(window, results, orca, "1.3", lambda: keys("alt+c"))
+        recalculate(window, results, orca, "1.1", lambda: click(window, "Calculate"))
+
         check(not events("focus:", 0, RESULT_NAMES), "a result took the focus")
 
+        # Orca leaves first, and the bus forgets it, so that no key waits for
+        # its answer when the program ends.
+        orca.stop()
+        pump_until(lambda: "orca" not in [app.get_name() for app in children(Atspi.get_desktop(0)) if app],
+                   "Orca gone from the accessibility bus")
         keys("alt+x")
         try:
             status = program.wait(timeout=TIMEOUT)
@@ -324,13 +487,17 @@ def main():
         if program.poll() is None:
             program.kill()
             program.wait()
+        orca.stop()
 
     if failures:
         print("%d check(s) failed; the events heard were:" % len(failures), file=sys.stderr)
         for e in heard:
             print("  %r" % e, file=sys.stderr)
+        print("and Orca said:", file=sys.stderr)
+        for utterance in orca.said():
+            print("  %r" % utterance, file=sys.stderr)
         return 1
-    print("PASS: names, prices, change events, empty results and the alert, read over AT-SPI")
+    print("PASS: names, prices, change events, empty results and the alert, read over AT-SPI and spoken by Orca")
     return 0
 
 

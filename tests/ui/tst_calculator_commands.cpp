@@ -136,6 +136,14 @@ void TestCalculatorCommands::calculateShowsSixPrices()
     QCOMPARE(f.inputs(), typed);
     QCOMPARE(f.focusName(), QStringLiteral("cmdCalculate"));
     QVERIFY(f.messages.shown.isEmpty());
+    // What a screen reader speaks: each price as shown, after its caption.
+    const QWidget* notice = f.control("spokenNotice");
+    QVERIFY(notice);
+    QCOMPARE(notice->accessibleName(),
+             QStringLiteral("Class 4A: FAT %1, SNF %2, cwt %3. Class 4B: FAT %4, SNF %5, cwt %6.")
+                 .arg(expected[0], expected[1], expected[2], expected[3], expected[4], expected[5]));
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->size(), QSize(0, 0));
 }
 
 void TestCalculatorCommands::invalidInputChangesNothing_data()

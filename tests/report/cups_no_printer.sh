@@ -78,7 +78,7 @@ silent_pid=$!
 for ((i = 0; i < 50; ++i)); do [[ -s $work/silent.port ]] && break; sleep 0.1; done
 port=$(<"$work/silent.port")
 fault "a print service that never answers" 0 \
-  "The printing service on 127.0.0.1:$port did not answer within 8 seconds." CUPS_SERVER="127.0.0.1:$port"
+  "The printing service on 127.0.0.1:$port did not answer within 10 seconds." CUPS_SERVER="127.0.0.1:$port"
 kill "$silent_pid" 2>/dev/null || true
 
 queue=torvelrefusing$$

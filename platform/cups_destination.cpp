@@ -1,5 +1,7 @@
 #include "platform/cups_destination.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QPageSize>
 #include <QRectF>
 #include <QSizeF>
@@ -264,24 +266,26 @@ void CupsDestination::withdraw(int job)
 }
 
 // Each wait on a connection lasts one step before it asks here whether to
-// go on. Any sign that bytes moved since the last look (libcups' activity
-// time, the request's state, what is left to read) counts as an answer.
+// go on. The service was last heard when a call began, when libcups last
+// read a line from it (its activity time, in whole seconds, so this errs on
+// the side of waiting), or when what is left of an answer to read shrank.
 int CupsDestination::keepWaiting(http_t* http, void* data)
 {
     auto* self = static_cast<CupsDestination*>(data);
     if (self->m_withdrawing ? self->m_requester.abandoned() : self->m_requester.cancelled())
         return 0;
     const CupsApi& cups = *self->m_cups;
-    const time_t activity = cups.httpGetActivity(http);
-    const int state = cups.httpGetState(http);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const size_t remaining = cups.httpGetRemaining(http);
-    if (activity != self->m_lastActivity || state != self->m_lastState || remaining != self->m_lastRemaining) {
-        self->m_lastActivity = activity;
-        self->m_lastState = state;
+    if (!self->m_counting) {
+        self->m_counting = true;
         self->m_lastRemaining = remaining;
-        self->m_silence.restart();
+    } else if (remaining != self->m_lastRemaining) {
+        self->m_lastRemaining = remaining;
+        self->m_heardAt = now;
     }
-    if (self->m_silence.hasExpired(kSilenceSeconds * 1000)) {
+    const qint64 activity = qint64(cups.httpGetActivity(http)) * 1000 + 999;
+    if (now - qMax(self->m_heardAt, activity) >= kSilenceSeconds * 1000) {
         self->m_timedOut = true;
         return 0;
     }
@@ -333,7 +337,8 @@ bool CupsDestination::stopped() const
 
 void CupsDestination::heard()
 {
-    m_silence.restart();
+    m_heardAt = QDateTime::currentMSecsSinceEpoch();
+    m_counting = false;
 }
 
 // "The printing service", and where it is when it is not this computer's own.

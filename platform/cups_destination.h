@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QPageLayout>
 #include <QString>
 
@@ -64,10 +63,10 @@ private:
     cups_dinfo_t* m_info = nullptr;
     QPageLayout m_layout;
 
-    // The silence watch: restarted whenever bytes are seen to move.
-    QElapsedTimer m_silence;
-    time_t m_lastActivity = 0;
-    int m_lastState = 0;
+    // The silence watch, in milliseconds since the epoch as libcups' own
+    // activity time is.
+    qint64 m_heardAt = 0;
+    bool m_counting = false; // false until a wait has seen the first step
     size_t m_lastRemaining = 0;
     bool m_timedOut = false;
     bool m_withdrawing = false;

@@ -13,6 +13,8 @@ PrintProgress::PrintProgress(QWidget* owner)
     setObjectName(QStringLiteral("printProgress"));
     setWindowTitle(QStringLiteral("Torvel Calculator"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Tells it from the message box, which has the same title, on X11.
+    setWindowRole(QStringLiteral("printProgress"));
 
     auto* text = new QLabel(QStringLiteral("Printing the report…"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);

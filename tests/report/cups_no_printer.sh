@@ -36,7 +36,7 @@ fault() {
   xdotool windowfocus --sync "$window"
   start=$(date +%s%N)
   xdotool key --window "$window" alt+p
-  box=$(xvfb_find_window "^Torvel Calculator$")
+  box=$(calculator_message_box)
   held=$((($(date +%s%N) - start) / 1000000))
   echo "the real program showed its message box after $held ms"
   if ((held > 15000)); then

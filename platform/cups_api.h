@@ -11,7 +11,7 @@ namespace torvel {
     X(cupsSetPasswordCB2)                                                              \
     X(httpConnect2) X(httpSetTimeout) X(httpClose) X(httpGetActivity)                  \
     X(httpGetState) X(httpGetRemaining) X(httpGetStatus)                               \
-    X(cupsGetNamedDest) X(cupsGetDefault2) X(cupsFreeDests) X(cupsGetOption)           \
+    X(cupsGetNamedDest) X(cupsFreeDests) X(cupsGetOption)           \
     X(cupsCopyDestInfo) X(cupsFreeDestInfo) X(cupsFindDestDefault) X(ippGetString)     \
     X(cupsGetDestMediaByName) X(cupsAddOption) X(cupsFreeOptions)                      \
     X(cupsCreateDestJob) X(cupsStartDestDocument) X(cupsWriteRequestData)              \

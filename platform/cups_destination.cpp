@@ -1,6 +1,8 @@
 #include "platform/cups_destination.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QPageSize>
 #include <QRectF>
@@ -16,6 +18,31 @@ namespace {
 // How often a wait looks at the cancel flag and counts the silence.
 constexpr double kWaitStepSeconds = 0.1;
 constexpr int kDefaultIppPort = 631;
+
+// The default that the user or the system names, where libcups looks
+// before it asks the service: LPDEST, PRINTER (but "lp", a System V
+// leftover), then the user's lpoptions and the system's. Empty when none
+// names one.
+QString NamedDefault()
+{
+    for (const char* variable : {"LPDEST", "PRINTER"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty() && !(qstrcmp(variable, "PRINTER") == 0 && name == QLatin1String("lp")))
+            return name.section(u'/', 0, 0);
+    }
+    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT", QStringLiteral("/etc/cups"));
+    for (const QString& path : {QDir::homePath() + QStringLiteral("/.cups/lpoptions"), serverRoot + QStringLiteral("/lpoptions")}) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        while (!file.atEnd()) {
+            const QStringList words = QString::fromLocal8Bit(file.readLine()).split(u' ', Qt::SkipEmptyParts);
+            if (words.size() >= 2 && words[0].compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0)
+                return words[1].trimmed().section(u'/', 0, 0);
+        }
+    }
+    return {};
+}
 
 QString Sentence(const QString& text)
 {
@@ -143,16 +170,12 @@ QString CupsDestination::missingDefault()
 {
     const CupsApi& cups = *m_cups;
     const ipp_status_t status = cups.cupsLastError();
+
     const QString words = lastError();
 
-    // The default the user or the system named (lpoptions, PRINTER, LPDEST),
-    // else the service's: either way, one that it does not have.
-    heard();
-    if (const char* named = cups.cupsGetDefault2(m_http); named && status == IPP_STATUS_ERROR_NOT_FOUND)
-        return QStringLiteral("The default printer \"%1\" does not exist: ").arg(QString::fromLocal8Bit(named)) +
-               Sentence(words);
-    if (stopped())
-        return {};
+    // A default the user or the system named, which the service does not have.
+    if (const QString named = NamedDefault(); !named.isEmpty() && status == IPP_STATUS_ERROR_NOT_FOUND)
+        return QStringLiteral("The default printer \"%1\" does not exist: ").arg(named) + Sentence(words);
 
     heard();
     ipp_t* response = cups.cupsDoRequest(m_http, cups.ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
@@ -189,11 +212,15 @@ PrintOutcome CupsDestination::send(const QByteArray& pdf, const QString& title)
     int optionCount = cups.cupsAddOption("print-scaling", "none", 0, &options);
     optionCount = cups.cupsAddOption("fit-to-page", "false", optionCount, &options);
     m_passwordWanted = true;
+    // A cancel does not cut this answer short: the service may have made the
+    // job already, and only the answer says which job to withdraw.
+    m_creating = true;
     heard();
     const ipp_status_t created =
         cups.cupsCreateDestJob(m_http, m_dest, m_info, &job, jobTitle.constData(), optionCount, options);
+    m_creating = false;
     cups.cupsFreeOptions(optionCount, options);
-    if (created > IPP_STATUS_OK_CONFLICTING || job <= 0)
+    if (created > IPP_STATUS_OK_CONFLICTING || job <= 0 || stopped())
         return notSent();
 
     heard();
@@ -272,7 +299,8 @@ void CupsDestination::withdraw(int job)
 int CupsDestination::keepWaiting(http_t* http, void* data)
 {
     auto* self = static_cast<CupsDestination*>(data);
-    if (self->m_withdrawing ? self->m_requester.abandoned() : self->m_requester.cancelled())
+    const bool mayCancel = !self->m_withdrawing && !self->m_creating;
+    if (self->m_requester.abandoned() || (mayCancel && self->m_requester.cancelled()))
         return 0;
     const CupsApi& cups = *self->m_cups;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();

@@ -69,6 +69,7 @@ private:
     bool m_counting = false; // false until a wait has seen the first step
     size_t m_lastRemaining = 0;
     bool m_timedOut = false;
+    bool m_creating = false;
     bool m_withdrawing = false;
 
     // The password, asked only once a job is under way and kept no longer

@@ -59,8 +59,9 @@ void TestDefaultPrinter::tellsTheOutcomeInTime()
     QCOMPARE(outcome.end == PrintOutcome::End::Cancelled, cancelAfterSet);
     QCOMPARE(outcome.message, expectMessage);
     QVERIFY2(longestStall < 500, qPrintable(QStringLiteral("the event loop stalled for %1 ms").arg(longestStall)));
-    // However the service fails, it is given up on in seconds, not minutes.
-    QVERIFY2(held < 15000, qPrintable(QStringLiteral("ended after %1 ms").arg(held)));
+    // However the service fails, it is given up on in seconds, not minutes;
+    // a slow one that keeps answering is waited for.
+    QVERIFY2(held < 40000, qPrintable(QStringLiteral("ended after %1 ms").arg(held)));
 }
 
 // Prints on the default queue, which writes its PDFs into TORVEL_PDF_DIR and

@@ -1,7 +1,10 @@
 #include <QTest>
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 
 #include "platform/qt_line_printer.h"
@@ -22,16 +25,70 @@ private slots:
     void landsAtThePrintableAreasTopLeft();
 };
 
+namespace {
+
+// Answers each password dialog in turn with the next of answers ("password"
+// or "user:password", or "<escape>"), as the clerk would type it, and writes down what each
+// offered: "<user> <focus>" or "(<objectName>)" for something else modal.
+class PasswordTyper : public QObject {
+public:
+    explicit PasswordTyper(const QStringList& answers)
+        : m_answers(answers)
+    {
+        connect(&m_look, &QTimer::timeout, this, &PasswordTyper::look);
+        m_look.start(100);
+    }
+    QStringList offered;
+
+private:
+    void look()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == m_answered)
+            return;
+        m_answered = modal;
+        auto* user = modal->findChild<QLineEdit*>(QStringLiteral("printUser"));
+        if (modal->objectName() != QLatin1String("printPassword") || !user) {
+            offered << QStringLiteral("(%1)").arg(modal->objectName());
+            return;
+        }
+        QWidget* focus = QApplication::focusWidget();
+        offered << user->text() + u' ' + (focus ? focus->objectName() : QStringLiteral("(none)"));
+        const QString answer = m_answers.value(offered.size() - 1, QStringLiteral("<escape>"));
+        if (answer == QLatin1String("<escape>")) {
+            QTest::keyClick(modal, Qt::Key_Escape);
+            return;
+        }
+        if (answer.contains(u':')) {
+            user->selectAll();
+            QTest::keyClicks(user, answer.section(u':', 0, 0));
+        }
+        QTest::keyClicks(focus, answer.section(u':', -1));
+        QTest::keyClick(focus, Qt::Key_Return);
+    }
+
+    QStringList m_answers;
+    QTimer m_look;
+    QPointer<QWidget> m_answered;
+};
+
+} // namespace
+
 // TORVEL_EXPECT_PRINTED (1 or 0) and TORVEL_EXPECT_MESSAGE say how the
 // report must end: printed or not, and what the clerk is told (nothing, for a
-// print cancelled after TORVEL_CANCEL_AFTER_MS). Meanwhile the caller's
+// print cancelled after TORVEL_CANCEL_AFTER_MS, or with TORVEL_EXPECT_CANCELLED=1
+// in a password dialog). Meanwhile the caller's
 // event loop must keep running, as the window's must to answer its desktop.
+// Password dialogs are answered with TORVEL_PASSWORDS (comma-separated), and
+// must have asked TORVEL_EXPECT_ASKED ("<user> <focus>" each, one a line).
 void TestDefaultPrinter::tellsTheOutcomeInTime()
 {
     const bool expectPrinted = qEnvironmentVariableIntValue("TORVEL_EXPECT_PRINTED") == 1;
     const QString expectMessage = qEnvironmentVariable("TORVEL_EXPECT_MESSAGE");
     bool cancelAfterSet = false;
     const int cancelAfter = qEnvironmentVariableIntValue("TORVEL_CANCEL_AFTER_MS", &cancelAfterSet);
+    const PasswordTyper typer(qEnvironmentVariable("TORVEL_PASSWORDS").split(u',', Qt::SkipEmptyParts));
+    const QStringList expectAsked = qEnvironmentVariable("TORVEL_EXPECT_ASKED").split(u'\n', Qt::SkipEmptyParts);
 
     QtLinePrinter printer;
     QElapsedTimer clock;
@@ -56,7 +113,9 @@ void TestDefaultPrinter::tellsTheOutcomeInTime()
                                                         : "not printed",
           qPrintable(outcome.message));
     QCOMPARE(outcome.end == PrintOutcome::End::Printed, expectPrinted);
-    QCOMPARE(outcome.end == PrintOutcome::End::Cancelled, cancelAfterSet);
+    QCOMPARE(typer.offered, expectAsked);
+    QCOMPARE(outcome.end == PrintOutcome::End::Cancelled,
+             cancelAfterSet || qEnvironmentVariableIntValue("TORVEL_EXPECT_CANCELLED") == 1);
     QCOMPARE(outcome.message, expectMessage);
     QVERIFY2(longestStall < 500, qPrintable(QStringLiteral("the event loop stalled for %1 ms").arg(longestStall)));
     // However the service fails, it is given up on in seconds, not minutes;

@@ -274,17 +274,16 @@ http_t* CupsDestination::connect(int* cancel, int msec)
     return http;
 }
 
-// On a connection of its own: the print's may be broken mid-request. The
-// program's end cuts this short too, leaving the job to the service.
+// On a connection of its own: the print's may be broken mid-request. When
+// the program is ending, the request goes out but its answer is not awaited;
+// the service acts on it all the same.
 void CupsDestination::withdraw(int job)
 {
-    if (job <= 0 || m_requester.abandoned())
+    if (job <= 0)
         return;
     m_withdrawing = true;
-    // The service just answered, or has been silent all along: a short
-    // wait for the connection tells which.
     int never = 0;
-    if (http_t* http = connect(&never, 2000)) {
+    if (http_t* http = connect(&never, 1000)) {
         heard();
         m_cups->cupsCancelDestJob(http, m_dest, job);
         m_cups->httpClose(http);

@@ -16,9 +16,10 @@ namespace torvel {
 
 namespace {
 // How long the end of the program waits for a withdrawal, and then for a
-// thread told to give up.
-constexpr std::chrono::milliseconds kWithdrawalWait{1300};
-constexpr std::chrono::milliseconds kAbandonWait{200};
+// thread told to send its withdrawal without awaiting the answer: under the
+// 2 s after which a clerk pressing Exit would think it broken.
+constexpr std::chrono::milliseconds kWithdrawalWait{1000};
+constexpr std::chrono::milliseconds kAbandonWait{600};
 } // namespace
 
 // The state both threads share; it lives as long as either needs it. The

@@ -20,7 +20,7 @@ struct PrintCredentials;
 // that the window goes on answering. What the talk needs from this side (the
 // page drawn for the printer's paper, a password) is asked here, on the
 // window's thread, and ended is called here once with the outcome.
-// Destroying it cancels the print and waits at most about 1.5 s for the
+// Destroying it cancels the print and waits at most about 1.6 s for the
 // thread to withdraw the job; a thread still waiting on the service then is
 // left to end on its own.
 class CupsPrintJob : public QObject {

@@ -22,6 +22,7 @@ class TestDefaultPrinter : public QObject {
 
 private slots:
     void tellsTheOutcomeInTime();
+    void letsTheProgramEndWhilePrinting();
     void landsAtThePrintableAreasTopLeft();
 };
 
@@ -121,6 +122,25 @@ void TestDefaultPrinter::tellsTheOutcomeInTime()
     // However the service fails, it is given up on in seconds, not minutes;
     // a slow one that keeps answering is waited for.
     QVERIFY2(held < 40000, qPrintable(QStringLiteral("ended after %1 ms").arg(held)));
+}
+
+// The program ends TORVEL_END_AFTER_MS into a print, as on Exit: the printer
+// goes with it, cancelling the print and withdrawing its job, within the 2 s
+// the clerk may be kept waiting. The calling script looks at the queue.
+void TestDefaultPrinter::letsTheProgramEndWhilePrinting()
+{
+    auto printer = std::make_unique<QtLinePrinter>();
+    bool ended = false;
+    PrintPriceReport(*printer, kTexts, [&](const PrintOutcome&) { ended = true; });
+    QTest::qWait(qEnvironmentVariableIntValue("TORVEL_END_AFTER_MS"));
+    QVERIFY2(!ended, "the print ended before the program did; nothing was tested");
+
+    QElapsedTimer clock;
+    clock.start();
+    printer.reset();
+    const qint64 held = clock.elapsed();
+    qInfo("the printer went in %lld ms", held);
+    QVERIFY2(held < 2000, qPrintable(QStringLiteral("the printer held the end for %1 ms").arg(held)));
 }
 
 // Prints on the default queue, which writes its PDFs into TORVEL_PDF_DIR and

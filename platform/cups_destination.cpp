@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include <cstring>
+
 #include "platform/cups_api.h"
 #include "platform/print_requester.h"
 
@@ -180,9 +182,12 @@ QString CupsDestination::missingDefault()
     heard();
     ipp_t* response = cups.cupsDoRequest(m_http, cups.ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
     const ipp_status_t answer = response ? cups.ippGetStatusCode(response) : cups.cupsLastError();
-    const QString reason = lastError().trimmed();
+    QString reason = lastError().trimmed();
     if (response)
         cups.ippDelete(response);
+    // A broken or dropped answer leaves libcups with the words for errno 0.
+    if (reason == QString::fromLocal8Bit(strerror(0)))
+        reason.clear();
     // Only the service's own "none is set" means that none is set.
     if (response && answer == IPP_STATUS_ERROR_NOT_FOUND)
         return QStringLiteral("No default printer is set up.");

@@ -73,10 +73,12 @@ calculator_stop() {
 }
 
 calculator_message_box() {
-  local tries=${1:-300} i id
+  local tries=${1:-300} i id role
   for ((i = 0; i < tries; ++i)); do
     for id in $(xdotool search --onlyvisible --name "^Torvel Calculator$" 2>/dev/null || true); do
-      if ! xprop -id "$id" WM_WINDOW_ROLE 2>/dev/null | grep -q '"printProgress"'; then
+      # A window that is gone by now (the progress window, closing) has no role to read.
+      role=$(xprop -id "$id" WM_WINDOW_ROLE 2>/dev/null) || continue
+      if [[ $role != *'"printProgress"'* ]]; then
         echo "$id"
         return 0
       fi

@@ -1,14 +1,10 @@
 #include "platform/cups_destination.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
 #include <QPageSize>
 #include <QRectF>
 #include <QSizeF>
-
-#include <cstring>
 
 #include "platform/cups_api.h"
 #include "platform/print_requester.h"
@@ -20,37 +16,6 @@ namespace {
 // How often a wait looks at the cancel flag and counts the silence.
 constexpr double kWaitStepSeconds = 0.1;
 constexpr int kDefaultIppPort = 631;
-
-// The default that the user or the system names, where libcups looks
-// before it asks the service: LPDEST, PRINTER (but "lp", a System V
-// leftover), then the user's lpoptions and the system's. Empty when none
-// names one.
-QString NamedDefault()
-{
-    for (const char* variable : {"LPDEST", "PRINTER"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty() && !(qstrcmp(variable, "PRINTER") == 0 && name == QLatin1String("lp")))
-            return name.section(u'/', 0, 0);
-    }
-    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT", QStringLiteral("/etc/cups"));
-    for (const QString& path : {QDir::homePath() + QStringLiteral("/.cups/lpoptions"), serverRoot + QStringLiteral("/lpoptions")}) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            continue;
-        while (!file.atEnd()) {
-            const QStringList words = QString::fromLocal8Bit(file.readLine()).split(u' ', Qt::SkipEmptyParts);
-            if (words.size() >= 2 && words[0].compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0)
-                return words[1].trimmed().section(u'/', 0, 0);
-        }
-    }
-    return {};
-}
-
-QString Sentence(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    return trimmed.endsWith(u'.') ? trimmed : trimmed + u'.';
-}
 
 } // namespace
 
@@ -76,7 +41,8 @@ PrintOutcome CupsDestination::print(const QString& title)
 {
     m_cups = LoadCups();
     if (!m_cups)
-        return {PrintOutcome::End::Failed, QStringLiteral("The printing service (CUPS) is not installed on this computer.")};
+        return {PrintOutcome::End::Failed,
+                QStringLiteral("The printing service (CUPS) is not installed on this computer.")};
     // Set in this thread, where libcups keeps it: its own prompt would ask on
     // a terminal, or nowhere, and hold the print until answered.
     m_cups->cupsSetPasswordCB2(&CupsDestination::password, this);
@@ -152,7 +118,7 @@ PrintOutcome CupsDestination::open()
         if (stopped())
             return stoppedOutcome(0);
         return {PrintOutcome::End::Failed, service() + QStringLiteral(" gave no paper size for ") + printer() +
-                                               QStringLiteral(": ") + Sentence(lastError())};
+                                               QStringLiteral(": ") + sentence(lastError())};
     }
     // Sizes and margins come in hundredths of a millimetre.
     m_layout = QPageLayout(QPageSize(QSizeF(size.width, size.length) / 100.0, QPageSize::Millimeter, QString(),
@@ -163,36 +129,6 @@ PrintOutcome CupsDestination::open()
         return {PrintOutcome::End::Failed,
                 service() + QStringLiteral(" gave no usable paper size for ") + printer() + u'.'};
     return {};
-}
-
-// libcups answers every failure to find the default with "not found", so
-// whether a default was named and where comes from libcups' own words, and
-// whether the service has one from asking it directly.
-QString CupsDestination::missingDefault()
-{
-    const CupsApi& cups = *m_cups;
-    const ipp_status_t status = cups.cupsLastError();
-
-    const QString words = lastError();
-
-    // A default the user or the system named, which the service does not have.
-    if (const QString named = NamedDefault(); !named.isEmpty() && status == IPP_STATUS_ERROR_NOT_FOUND)
-        return QStringLiteral("The default printer \"%1\" does not exist: ").arg(named) + Sentence(words);
-
-    heard();
-    ipp_t* response = cups.cupsDoRequest(m_http, cups.ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
-    const ipp_status_t answer = response ? cups.ippGetStatusCode(response) : cups.cupsLastError();
-    QString reason = lastError().trimmed();
-    if (response)
-        cups.ippDelete(response);
-    // A broken or dropped answer leaves libcups with the words for errno 0.
-    if (reason == QString::fromLocal8Bit(strerror(0)))
-        reason.clear();
-    // Only the service's own "none is set" means that none is set.
-    if (response && answer == IPP_STATUS_ERROR_NOT_FOUND)
-        return QStringLiteral("No default printer is set up.");
-    return QStringLiteral("The printing service could not name the default printer: ") +
-           (reason.isEmpty() ? QStringLiteral("the service refused or failed the request.") : Sentence(reason));
 }
 
 PrintOutcome CupsDestination::send(const QByteArray& pdf, const QString& title)
@@ -206,7 +142,8 @@ PrintOutcome CupsDestination::send(const QByteArray& pdf, const QString& title)
         const QString why = m_passwordRefused
             ? QStringLiteral("The printer \"%1\" did not accept the user name and password.")
                   .arg(QString::fromLocal8Bit(m_dest->name))
-            : QStringLiteral("The job could not be sent to ") + printer() + QStringLiteral(": ") + Sentence(lastError());
+            : QStringLiteral("The job could not be sent to ") + printer() + QStringLiteral(": ") +
+                  sentence(lastError());
         withdraw(job);
         return PrintOutcome{PrintOutcome::End::Failed, why};
     };
@@ -259,13 +196,15 @@ QString CupsDestination::pausedNote()
         return state && QByteArray(state).toInt() == IPP_PSTATE_STOPPED;
     };
     heard();
-    cups_dest_t* now = m_requester.cancelled() ? nullptr : cups.cupsGetNamedDest(m_http, m_dest->name, m_dest->instance);
+    cups_dest_t* now =
+        m_requester.cancelled() ? nullptr : cups.cupsGetNamedDest(m_http, m_dest->name, m_dest->instance);
     const bool paused = now ? isStopped(now) : isStopped(m_dest);
     if (now)
         cups.cupsFreeDests(1, now);
     if (!paused)
         return {};
-    return QStringLiteral("The report waits in the queue of %1, which is paused. It prints when the printer is resumed.")
+    return QStringLiteral("The report waits in the queue of %1, which is paused. "
+                          "It prints when the printer is resumed.")
         .arg(printer());
 }
 
@@ -359,7 +298,8 @@ PrintOutcome CupsDestination::stoppedOutcome(int job)
 {
     const bool cancelled = m_requester.cancelled();
     withdraw(job);
-    return cancelled ? PrintOutcome{PrintOutcome::End::Cancelled, {}} : PrintOutcome{PrintOutcome::End::Failed, notAnswering()};
+    return cancelled ? PrintOutcome{PrintOutcome::End::Cancelled, {}}
+                     : PrintOutcome{PrintOutcome::End::Failed, notAnswering()};
 }
 
 bool CupsDestination::stopped() const
@@ -388,6 +328,12 @@ QString CupsDestination::notAnswering() const
 QString CupsDestination::printer() const
 {
     return QStringLiteral("the printer \"%1\"").arg(QString::fromLocal8Bit(m_dest->name));
+}
+
+QString CupsDestination::sentence(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    return trimmed.endsWith(u'.') ? trimmed : trimmed + u'.';
 }
 
 QString CupsDestination::lastError() const

@@ -54,6 +54,7 @@ private:
     QString notAnswering() const;
     QString printer() const;
     QString lastError() const;
+    static QString sentence(const QString& text);
 
     PrintRequester& m_requester;
     const CupsApi* m_cups = nullptr;

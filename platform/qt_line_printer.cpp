@@ -151,7 +151,8 @@ void QtLinePrinter::writeFile(const Document& document, DocumentEnded ended)
     } else {
         QSaveFile file(m_pdfFile);
         if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-            outcome = {PrintOutcome::End::Failed, QStringLiteral("The page could not be written to %1.").arg(m_pdfFile)};
+            outcome = {PrintOutcome::End::Failed,
+                       QStringLiteral("The page could not be written to %1.").arg(m_pdfFile)};
     }
     Deliver(&m_context, std::move(ended), outcome);
 }

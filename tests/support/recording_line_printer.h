@@ -35,7 +35,8 @@ public:
             return;
         }
         using End = torvel::PrintOutcome::End;
-        ended(failure.isEmpty() ? torvel::PrintOutcome{End::Printed, note} : torvel::PrintOutcome{End::Failed, failure});
+        ended(failure.isEmpty() ? torvel::PrintOutcome{End::Printed, note}
+                                : torvel::PrintOutcome{End::Failed, failure});
     }
 
     void cancelDocument() override { calls << QStringLiteral("cancel"); }

@@ -10,7 +10,7 @@ namespace torvel {
     X(cupsServer) X(ippPort) X(cupsEncryption) X(cupsUser) X(cupsSetUser)              \
     X(cupsSetPasswordCB2)                                                              \
     X(httpConnect2) X(httpSetTimeout) X(httpClose) X(httpGetActivity)                  \
-    X(httpGetState) X(httpGetRemaining) X(httpGetStatus)                               \
+    X(httpGetRemaining) X(httpGetStatus)                               \
     X(cupsGetNamedDest) X(cupsFreeDests) X(cupsGetOption)           \
     X(cupsCopyDestInfo) X(cupsFreeDestInfo) X(cupsFindDestDefault) X(ippGetString)     \
     X(cupsGetDestMediaByName) X(cupsAddOption) X(cupsFreeOptions)                      \

@@ -173,16 +173,20 @@ PrintOutcome CupsDestination::send(const QByteArray& pdf, const QString& title)
     if (cups.cupsWriteRequestData(m_http, pdf.constData(), size_t(pdf.size())) != HTTP_STATUS_CONTINUE)
         return notSent();
     heard();
-    if (cups.cupsFinishDestDocument(m_http, m_dest, m_info) > IPP_STATUS_OK_CONFLICTING) {
+    // libcups keeps the last error of an earlier request when an answer does
+    // not come at all, so the connection's own state says whether it came.
+    const ipp_status_t finished = cups.cupsFinishDestDocument(m_http, m_dest, m_info);
+    const bool unanswered = m_timedOut || cups.httpGetStatus(m_http) == HTTP_STATUS_ERROR;
+    if (unanswered && !m_requester.cancelled()) {
         // The whole document is with the service; only its answer is
         // missing, so the job may well print and must not be withdrawn.
-        if (m_timedOut && !m_requester.cancelled())
-            return {PrintOutcome::End::Printed,
-                    QStringLiteral("The report was sent to %1, but the printing service did not confirm it. "
-                                   "Check the printer before printing again.")
-                        .arg(printer())};
-        return notSent();
+        return {PrintOutcome::End::Printed,
+                QStringLiteral("The report was sent to %1, but the printing service did not confirm it. "
+                               "Check the printer before printing again.")
+                    .arg(printer())};
     }
+    if (finished > IPP_STATUS_OK_CONFLICTING || stopped())
+        return notSent();
     return {PrintOutcome::End::Printed, pausedNote()};
 }
 

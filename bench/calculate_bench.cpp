@@ -37,7 +37,8 @@ class IdlePrinter final : public LinePrinter {
 public:
     void printLine(const QStringList&, int) override {}
     void setFont(const QString&, double) override {}
-    bool endDocument(QString&) override { return true; }
+    void endDocument(DocumentEnded ended) override { ended({}); }
+    void cancelDocument() override {}
 };
 
 // The window shown with the worked example typed in. The butter price

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QPageLayout>
 
 #include <memory>
@@ -8,11 +9,14 @@
 
 namespace torvel {
 
+class CupsPrintJob;
+
 // The line printer on the system's default printer: each document is painted
 // with QPainter into a PDF held in memory, laid out on the paper and
 // printable area that the printer itself reports, and handed to the print
-// service as one job whose acceptance is checked. The printer is looked up
-// only when a document begins, never at start-up.
+// service as one job whose acceptance is checked. The lines are kept until
+// the document ends, since the paper is known only once the printer has been
+// asked; the printer is looked up then, never at start-up.
 //
 // Before any setFont the lines use the application's default font. A font
 // once set stays current, also for later documents, as on a printer that
@@ -25,6 +29,8 @@ public:
     // Writes each document into pdfFile, replacing it, on the given page,
     // instead of printing.
     QtLinePrinter(const QString& pdfFile, const QPageLayout& layout);
+    // Cancels a document still being sent; see CupsPrintJob for how long
+    // that may take.
     ~QtLinePrinter() override;
 
     QtLinePrinter(const QtLinePrinter&) = delete;
@@ -32,18 +38,21 @@ public:
 
     void printLine(const QStringList& pieces = {}, int indentColumns = 0) override;
     void setFont(const QString& family, double pointSize) override;
-    bool endDocument(QString& message) override;
+    void endDocument(DocumentEnded ended) override;
+    void cancelDocument() override;
 
 private:
     struct Document;
 
-    void beginDocument();
+    void writeFile(const Document& document, DocumentEnded ended);
 
     QString m_pdfFile; // empty: the default printer
     QPageLayout m_fileLayout; // the page when writing a file
     QString m_fontFamily; // empty: no font set yet
     double m_pointSize = 0.0;
-    std::unique_ptr<Document> m_document; // null between documents
+    std::shared_ptr<Document> m_document; // null between documents
+    QObject m_context; // where outcomes are delivered, on the owner's thread
+    CupsPrintJob* m_job = nullptr; // the document being sent, if any
 };
 
 } // namespace torvel

@@ -1,7 +1,5 @@
 #include "report/price_report.h"
 
-#include "platform/line_printer.h"
-
 namespace torvel {
 
 namespace {
@@ -9,7 +7,7 @@ namespace {
 constexpr int kIndentColumns = 20;
 }
 
-bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& t, QString& message)
+void PrintPriceReport(LinePrinter& printer, const PriceReportTexts& t, LinePrinter::DocumentEnded ended)
 {
     // The heading space is in the printer's current font, before the report's own.
     for (int i = 0; i < 3; ++i)
@@ -30,7 +28,7 @@ bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& t, QString& 
     printer.printLine({QStringLiteral("Class 4B FAT  -  "), t.class4BFat}, kIndentColumns);
     printer.printLine({QStringLiteral("Class 4B SNF  -  "), t.class4BSnf}, kIndentColumns);
     printer.printLine({QStringLiteral("Class 4B cwt  -  "), t.class4BCwt}, kIndentColumns);
-    return printer.endDocument(message);
+    printer.endDocument(std::move(ended));
 }
 
 } // namespace torvel

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-namespace torvel {
+#include "platform/line_printer.h"
 
-class LinePrinter;
+namespace torvel {
 
 // What the report prints, exactly as the window shows it.
 struct PriceReportTexts {
@@ -20,9 +20,8 @@ struct PriceReportTexts {
 };
 
 // Prints the one-page report of the three inputs and six class prices. It
-// checks nothing: whatever the texts hold is printed. False when the page
-// could not be printed, with the reason in message; true when it was sent,
-// with anything the user should still know in message (empty when nothing).
-bool PrintPriceReport(LinePrinter& printer, const PriceReportTexts& texts, QString& message);
+// checks nothing: whatever the texts hold is printed. The page is on its way
+// when this returns; ended says later how it went.
+void PrintPriceReport(LinePrinter& printer, const PriceReportTexts& texts, LinePrinter::DocumentEnded ended);
 
 } // namespace torvel

@@ -2,10 +2,14 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QEvent>
+#include <QCloseEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+
+#include "platform/line_printer.h"
 
 #include "ui/keyboard_flow.h"
 #include "ui/spoken_notice.h"
@@ -68,6 +72,18 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);
     connect(c.cmdPrint, &QPushButton::clicked, this, &frmCalculator::printClicked);
     connect(c.cmdExit, &QPushButton::clicked, this, &frmCalculator::exitClicked);
+
+    m_progressDelay.setSingleShot(true);
+    m_progressDelay.setInterval(1000);
+    connect(&m_progressDelay, &QTimer::timeout, this, &frmCalculator::printLasting);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &frmCalculator::cancelPrint);
+}
+
+frmCalculator::~frmCalculator()
+{
+    if (m_printing)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 // An icon theme may draw the program's icon in its own manner.
@@ -85,6 +101,14 @@ bool frmCalculator::event(QEvent* event)
     if (event->type() == QEvent::ApplicationPaletteChange)
         ApplyTextColours(*this);
     return handled;
+}
+
+// The program ends with the window; a print under way is cancelled, and the
+// printer withdraws its job as it goes.
+void frmCalculator::closeEvent(QCloseEvent* event)
+{
+    cancelPrint();
+    QWidget::closeEvent(event);
 }
 
 } // namespace torvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/calculator_controls.h"
@@ -8,7 +10,9 @@ namespace torvel {
 
 class LinePrinter;
 class MessageBox;
+class PrintProgress;
 class SpokenNotice;
+struct PrintOutcome;
 
 // The calculator's one window: three commodity prices in, six class prices
 // out. It holds no state beyond what its controls show; the formulas and the
@@ -20,9 +24,11 @@ class frmCalculator : public QWidget {
 
 public:
     frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidget* parent = nullptr);
+    ~frmCalculator() override;
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void calculateClicked();
@@ -30,12 +36,20 @@ private slots:
     void printClicked();
     void exitClicked();
     void setProgramIcon();
+    void printEnded(const PrintOutcome& outcome);
+    void printLasting();
+    void cancelPrint();
 
 private:
     MessageBox& m_messageBox;
     LinePrinter& m_printer;
     CalculatorControls m_controls;
     SpokenNotice* m_notice = nullptr;
+    // A print under way: the window goes on working meanwhile, and after a
+    // second it shows a small progress window to cancel it from.
+    bool m_printing = false;
+    QTimer m_progressDelay;
+    QPointer<PrintProgress> m_progress;
 };
 
 } // namespace torvel

@@ -2,6 +2,7 @@
 
 #include "ui/frmcalculator.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
 
@@ -10,6 +11,7 @@
 #include "calc/regional_settings.h"
 #include "platform/message_box.h"
 #include "report/price_report.h"
+#include "ui/print_progress.h"
 #include "ui/result_label.h"
 #include "ui/spoken_notice.h"
 
@@ -85,19 +87,51 @@ void frmCalculator::clearClicked()
     c.lbl4BCount->setPrice({});
 }
 
+// One print at a time: a second press while the first is under way would
+// only print the report twice.
 void frmCalculator::printClicked()
 {
+    if (m_printing)
+        return;
     const CalculatorControls& c = m_controls;
     const PriceReportTexts texts{
         c.txtCMEButter->text(), c.txtCMECheese->text(), c.txtAveragePowder->text(),
         c.lbl4AFAT->text(),     c.lbl4ASNF->text(),     c.lbl4ACount->text(),
         c.lbl4BFAT->text(),     c.lbl4BSNF->text(),     c.lbl4BCount->text(),
     };
-    QString message;
-    if (!PrintPriceReport(m_printer, texts, message))
-        m_messageBox.showMessage(QStringLiteral("The report could not be printed. ") + message);
-    else if (!message.isEmpty())
-        m_messageBox.showMessage(message); // printed, but not yet: a paused printer
+    m_printing = true;
+    // "Working, but you may go on": the window keeps taking keys and clicks.
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    m_progressDelay.start();
+    PrintPriceReport(m_printer, texts, [window = QPointer(this)](const PrintOutcome& outcome) {
+        if (window)
+            window->printEnded(outcome);
+    });
+}
+
+void frmCalculator::printEnded(const PrintOutcome& outcome)
+{
+    m_printing = false;
+    m_progressDelay.stop();
+    delete m_progress;
+    QGuiApplication::restoreOverrideCursor();
+    if (outcome.end == PrintOutcome::End::Failed)
+        m_messageBox.showMessage(QStringLiteral("The report could not be printed. ") + outcome.message);
+    else if (outcome.end == PrintOutcome::End::Printed && !outcome.message.isEmpty())
+        m_messageBox.showMessage(outcome.message); // printed, but the clerk should look: a paused printer
+}
+
+void frmCalculator::printLasting()
+{
+    m_progress = new PrintProgress(this);
+    connect(m_progress, &PrintProgress::cancelClicked, this, &frmCalculator::cancelPrint);
+    m_progress->show();
+}
+
+void frmCalculator::cancelPrint()
+{
+    if (m_printing)
+        m_printer.cancelDocument();
 }
 
 // Closing the last window ends the program (QGuiApplication's

@@ -9,6 +9,11 @@
 #   calculator_start PROGRAM  starts PROGRAM on the X server and focuses its
 #                             window, whose id it leaves in $window
 #   calculator_stop           ends the program started last
+#   calculator_message_box [TRIES]
+#                             prints the id of the program's message box,
+#                             looking TRIES times 0.1 s apart (300 unless
+#                             given); the print progress window has the same
+#                             title, and is told apart by its window role
 #   calculator_mount DIR ARGS...
 #                             mounts with ARGS on DIR (under $work), unmounted
 #                             again at exit; where mounting is not allowed,
@@ -65,4 +70,21 @@ calculator_stop() {
   kill "$calculator_pid" || true
   wait "$calculator_pid" 2>/dev/null || true
   calculator_pid=
+}
+
+calculator_message_box() {
+  local tries=${1:-300} i id role
+  for ((i = 0; i < tries; ++i)); do
+    for id in $(xdotool search --onlyvisible --name "^Torvel Calculator$" 2>/dev/null || true); do
+      # A window that is gone by now (the progress window, closing) has no role to read.
+      role=$(xprop -id "$id" WM_WINDOW_ROLE 2>/dev/null) || continue
+      if [[ $role != *'"printProgress"'* ]]; then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  ((tries == 1)) || echo "FAIL: no message box after $tries looks" >&2
+  return 1
 }

@@ -36,7 +36,7 @@ fault() {
   xdotool windowfocus --sync "$window"
   start=$(date +%s%N)
   xdotool key --window "$window" alt+p
-  box=$(xvfb_find_window "^Torvel Calculator$")
+  box=$(calculator_message_box)
   held=$((($(date +%s%N) - start) / 1000000))
   echo "the real program showed its message box after $held ms"
   if ((held > 15000)); then
@@ -80,7 +80,10 @@ silent_pid=$!
 for ((i = 0; i < 50; ++i)); do [[ -s $work/silent.port ]] && break; sleep 0.1; done
 port=$(<"$work/silent.port")
 fault "a print service that never answers" 0 \
-  "The printing service on 127.0.0.1:$port did not answer within 8 seconds." CUPS_SERVER="127.0.0.1:$port"
+  "The printing service on 127.0.0.1:$port did not answer within 10 seconds." CUPS_SERVER="127.0.0.1:$port"
+echo "-- the program ends a second into the wait"
+CUPS_SERVER="127.0.0.1:$port" TORVEL_END_AFTER_MS=1000 QT_QPA_PLATFORM=offscreen \
+  timeout 60 "$tst_default_printer" letsTheProgramEndWhilePrinting
 kill "$silent_pid" 2>/dev/null || true
 
 queue=torvelrefusing$$

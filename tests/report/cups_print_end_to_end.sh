@@ -33,7 +33,7 @@ wait_for_pdfs() {
     if ((completed >= count && pdfs >= count)); then
       return 0
     fi
-    if xdotool search --onlyvisible --name "^Torvel Calculator$" >/dev/null 2>&1; then
+    if calculator_message_box 1 >/dev/null; then
       echo "FAIL: the program showed a message box instead of printing" >&2
       return 1
     fi

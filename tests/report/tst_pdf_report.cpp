@@ -7,6 +7,7 @@
 #include "platform/qt_line_printer.h"
 #include "report/price_report.h"
 #include "tests/support/pdf_page.h"
+#include "tests/support/print_and_wait.h"
 
 using namespace torvel;
 
@@ -53,8 +54,8 @@ void TestPdfReport::init()
     static int count = 0;
     m_pdf = m_dir.filePath(QStringLiteral("report-%1.pdf").arg(++count));
     QtLinePrinter printer(m_pdf, kPage);
-    QString reason;
-    QVERIFY2(PrintPriceReport(printer, kTexts, reason), qPrintable(reason));
+    const PrintOutcome outcome = PrintAndWait(printer, kTexts);
+    QVERIFY2(outcome == PrintOutcome{}, qPrintable(outcome.message));
     QVERIFY(QFileInfo(m_pdf).size() > 0);
 }
 
@@ -105,8 +106,8 @@ void TestPdfReport::startsAtThePrintableAreasTopLeft()
     QFETCH(QPageLayout, layout);
     const QString pdf = m_dir.filePath(QStringLiteral("layout.pdf"));
     QtLinePrinter printer(pdf, layout);
-    QString reason;
-    QVERIFY2(PrintPriceReport(printer, kTexts, reason), qPrintable(reason));
+    const PrintOutcome outcome = PrintAndWait(printer, kTexts);
+    QVERIFY2(outcome == PrintOutcome{}, qPrintable(outcome.message));
 
     const QString off = OffTheOrigin(pdf, layout, 0.05, 0.1);
     QVERIFY2(off.isEmpty(), qPrintable(off));
@@ -144,12 +145,11 @@ void TestPdfReport::fontStaysCurrentForTheNextDocument()
     // State: one report printed, so Times New Roman is the current font.
     const QString second = m_dir.filePath(QStringLiteral("second.pdf"));
     QtLinePrinter printer(second, kPage);
-    QString reason;
-    QVERIFY(PrintPriceReport(printer, kTexts, reason));
+    QCOMPARE(PrintAndWait(printer, kTexts), PrintOutcome{});
     const double firstTop = LineStarts(Words(second)).first().yMin;
 
     // Action: the next report on the same printer.
-    QVERIFY(PrintPriceReport(printer, kTexts, reason));
+    QCOMPARE(PrintAndWait(printer, kTexts), PrintOutcome{});
     const double nextTop = LineStarts(Words(second)).first().yMin;
 
     // Expected: its three empty lines are in the report font.
@@ -162,20 +162,22 @@ void TestPdfReport::unwritableFileIsReported()
 {
     const QString path = m_dir.filePath(QStringLiteral("no such folder/report.pdf"));
     QtLinePrinter printer(path, kPage);
-    QString reason;
-    QVERIFY(!PrintPriceReport(printer, kTexts, reason));
-    QCOMPARE(reason, QStringLiteral("The page could not be written to %1.").arg(path));
+    const PrintOutcome unwritable{PrintOutcome::End::Failed,
+                                  QStringLiteral("The page could not be written to %1.").arg(path)};
+    QCOMPARE(PrintAndWait(printer, kTexts), unwritable);
 
     // The failure ends with its document: the next one starts afresh.
-    QVERIFY(!PrintPriceReport(printer, kTexts, reason));
+    QCOMPARE(PrintAndWait(printer, kTexts), unwritable);
 }
 
 void TestPdfReport::endingAnEmptyDocumentWritesNothing()
 {
     const QString path = m_dir.filePath(QStringLiteral("empty.pdf"));
     QtLinePrinter printer(path, kPage);
-    QString reason;
-    QVERIFY(printer.endDocument(reason));
+    std::optional<PrintOutcome> outcome;
+    printer.endDocument([&](const PrintOutcome& ended) { outcome = ended; });
+    QTRY_VERIFY(outcome);
+    QCOMPARE(*outcome, PrintOutcome{});
     QVERIFY(!QFileInfo::exists(path));
 }
 

@@ -6,6 +6,7 @@
 #include "calc/price_text.h"
 #include "report/price_report.h"
 #include "tests/support/expected_report.h"
+#include "tests/support/print_and_wait.h"
 #include "tests/support/recording_line_printer.h"
 
 using namespace torvel;
@@ -87,8 +88,7 @@ void TestPriceReport::printsTheLines()
     QFETCH(QStringList, ends);
 
     RecordingLinePrinter printer;
-    QString reason;
-    QVERIFY(PrintPriceReport(printer, texts, reason));
+    QCOMPARE(PrintAndWait(printer, texts), PrintOutcome{});
     QCOMPARE(printer.calls, ExpectedCalls(ends));
 }
 
@@ -96,12 +96,11 @@ void TestPriceReport::printingTwicePrintsTheSameLines()
 {
     const PriceReportTexts texts = Calculated("1.4", "1.7", "1.2", kEnUs);
     RecordingLinePrinter printer;
-    QString reason;
 
-    QVERIFY(PrintPriceReport(printer, texts, reason));
+    QCOMPARE(PrintAndWait(printer, texts), PrintOutcome{});
     const QStringList first = printer.calls;
     printer.calls.clear();
-    QVERIFY(PrintPriceReport(printer, texts, reason));
+    QCOMPARE(PrintAndWait(printer, texts), PrintOutcome{});
 
     QCOMPARE(printer.calls, first);
     QCOMPARE(first.count(QStringLiteral("end")), 1);
@@ -114,12 +113,10 @@ void TestPriceReport::failureReachesTheCaller()
     printer.failure = QStringLiteral("No default printer is set up.");
 
     // Action: print the report.
-    QString reason;
-    const bool printed = PrintPriceReport(printer, PriceReportTexts{}, reason);
+    const PrintOutcome outcome = PrintAndWait(printer, PriceReportTexts{});
 
     // Expected: failure, with the printer's reason.
-    QVERIFY(!printed);
-    QCOMPARE(reason, QStringLiteral("No default printer is set up."));
+    QCOMPARE(outcome, (PrintOutcome{PrintOutcome::End::Failed, QStringLiteral("No default printer is set up.")}));
     QCOMPARE(printer.calls.last(), QStringLiteral("end"));
 }
 

@@ -3,6 +3,8 @@
 #include "tests/support/calculator_fixture.h"
 #include "tests/support/expected_report.h"
 
+using End = torvel::PrintOutcome::End;
+
 // The window's Print: what the report says after the clerk's typing and
 // clicks, and what the clerk is told when it cannot be printed. The report's
 // own lines are tested in tests/report.
@@ -17,7 +19,24 @@ private slots:
     void printingTwicePrintsTwoEqualDocuments();
     void outcomeIsTold_data();
     void outcomeIsTold();
+    void printUnderWayIsNotStartedAgain();
+    void printUnderWayIsCancelled_data();
+    void printUnderWayIsCancelled();
 };
+
+namespace {
+
+// The progress window, if one is shown.
+QWidget* ShownProgress()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("printProgress") && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 void TestPrintCommand::printsWhatTheWindowShows_data()
 {
@@ -99,38 +118,124 @@ void TestPrintCommand::printingTwicePrintsTwoEqualDocuments()
 
 void TestPrintCommand::outcomeIsTold_data()
 {
-    QTest::addColumn<QString>("failure");
-    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("shown");
 
     QTest::newRow("a failure, with its reason")
-        << "No default printer is set up." << QString()
+        << int(End::Failed) << "No default printer is set up."
         << QStringList{"The report could not be printed. No default printer is set up."};
     const QString paused = QStringLiteral("The report waits in the queue of the printer \"pdf\", which is paused. "
                                           "It prints when the printer is resumed.");
-    QTest::newRow("printed but held by a paused printer: the note alone") << QString() << paused << QStringList{paused};
+    QTest::newRow("printed but held by a paused printer: the note alone") << int(End::Printed) << paused
+                                                                            << QStringList{paused};
+    const QString unconfirmed = QStringLiteral("The report was sent to the printer \"pdf\", but the printing "
+                                               "service did not confirm it. Check the printer before printing again.");
+    QTest::newRow("sent but not confirmed: not a failure") << int(End::Printed) << unconfirmed
+                                                            << QStringList{unconfirmed};
+    QTest::newRow("printed: nothing to say") << int(End::Printed) << QString() << QStringList{};
+    QTest::newRow("cancelled: nothing to say") << int(End::Cancelled) << QString() << QStringList{};
 }
 
 void TestPrintCommand::outcomeIsTold()
 {
-    QFETCH(QString, failure);
-    QFETCH(QString, note);
+    QFETCH(int, end);
+    QFETCH(QString, message);
     QFETCH(QStringList, shown);
 
-    // State: the worked example in the window, a printer that ends as asked.
+    // State: the worked example in the window, a printer that takes its time.
     CalculatorFixture f;
     QVERIFY(f.open());
     f.calculateWorkedExample();
     const QStringList results = f.results();
-    f.printer.failure = failure;
-    f.printer.note = note;
+    f.printer.hold = true;
 
-    // Action: Print.
+    // Action: Print, and the print ends some time later.
+    f.click("cmdPrint");
+    QVERIFY(f.printer.pending);
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QVERIFY(f.messages.shown.isEmpty());
+    f.printer.finish({End(end), message});
+
+    // Expected: at most one message, the busy cursor gone, and the window as it was.
+    QCOMPARE(f.messages.shown, shown);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(f.results(), results);
+}
+
+void TestPrintCommand::printUnderWayIsNotStartedAgain()
+{
+    // State: a print under way.
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.calculateWorkedExample();
+    f.printer.hold = true;
     f.click("cmdPrint");
 
-    // Expected: one message, and the window as it was.
-    QCOMPARE(f.messages.shown, shown);
-    QCOMPARE(f.results(), results);
+    // Action: Print again, by mouse and by access key.
+    f.click("cmdPrint");
+    f.press(Qt::Key_P, Qt::AltModifier);
+    QTest::qWait(200); // an access-key press clicks only after its animation
+
+    // Expected: still the one document; once it ends, Print prints again.
+    QCOMPARE(f.printer.calls.count(QStringLiteral("end")), 1);
+    f.printer.finish({});
+    f.click("cmdPrint");
+    QCOMPARE(f.printer.calls.count(QStringLiteral("end")), 2);
+}
+
+void TestPrintCommand::printUnderWayIsCancelled_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("Escape in the window, before a second has passed") << "escape";
+    QTest::newRow("Cancel in the progress window") << "cancel button";
+    QTest::newRow("Escape in the progress window") << "progress escape";
+}
+
+void TestPrintCommand::printUnderWayIsCancelled()
+{
+    QFETCH(QString, how);
+
+    // State: a print under way; the progress window comes after a second.
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.printer.hold = true;
+    f.click("cmdPrint");
+    if (how == "escape") {
+        // Action: Escape, while the window is the only one.
+        f.press(Qt::Key_Escape);
+    } else {
+        QTest::qWait(600);
+        QCOMPARE(ShownProgress(), nullptr); // not for a print that ends at once
+        QTRY_VERIFY_WITH_TIMEOUT(ShownProgress(), 2000);
+        QWidget* progress = ShownProgress();
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Torvel Calculator"));
+        QVERIFY(!progress->isModal());
+        QVERIFY(progress->findChild<QLabel*>());
+        QCOMPARE(progress->findChild<QLabel*>()->text(), QStringLiteral("Printing the report…"));
+        auto* cancel = progress->findChild<QPushButton*>(QStringLiteral("printCancel"));
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+
+        // Action: the clerk cancels it there.
+        if (how == "cancel button") {
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        } else {
+            progress->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(progress));
+            QTest::keyClick(progress, Qt::Key_Escape);
+        }
+    }
+
+    // Expected: the printer is told to cancel; once it has, no message and
+    // no progress window are left.
+    QCOMPARE(f.printer.calls.last(), QStringLiteral("cancel"));
+    f.printer.finish({End::Cancelled, {}});
+    QCOMPARE(ShownProgress(), nullptr);
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(TestPrintCommand)

@@ -30,6 +30,7 @@ void TestProgramEnd::endsWithStatusZero_data()
     QTest::newRow("Alt+X") << "alt+x";
     QTest::newRow("Enter on the focused Exit") << "enter";
     QTest::newRow("window closed through its frame") << "frame";
+    QTest::newRow("Alt+X while a print is under way") << "alt+x printing";
 }
 
 void TestProgramEnd::endsWithStatusZero()
@@ -44,6 +45,10 @@ void TestProgramEnd::endsWithStatusZero()
         if (how == "click") {
             f.click("cmdExit");
         } else if (how == "alt+x") {
+            f.press(Qt::Key_X, Qt::AltModifier);
+        } else if (how == "alt+x printing") {
+            f.printer.hold = true;
+            f.click("cmdPrint");
             f.press(Qt::Key_X, Qt::AltModifier);
         } else if (how == "enter") {
             f.button("cmdExit")->setFocus();
@@ -64,6 +69,8 @@ void TestProgramEnd::endsWithStatusZero()
     QCOMPARE(status, 0);
     QVERIFY(!f.window.isVisible());
     QVERIFY(f.messages.shown.isEmpty());
+    // A print under way is cancelled on the way out, so that its job is withdrawn.
+    QCOMPARE(f.printer.calls.contains(QStringLiteral("cancel")), how == "alt+x printing");
 }
 
 QTEST_MAIN(TestProgramEnd)

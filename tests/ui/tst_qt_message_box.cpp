@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/password_dialog.h"
 #include "platform/qt_message_box.h"
 #include "tests/support/calculator_fixture.h"
 
@@ -86,6 +87,9 @@ private slots:
     void init();
     void pleaseInputIsAModalBoxTheUserCloses_data();
     void pleaseInputIsAModalBoxTheUserCloses();
+    // The printer's password question, the other modal dialog of the platform.
+    void passwordIsAskedInAModalDialog_data();
+    void passwordIsAskedInAModalDialog();
 };
 
 void TestQtMessageBox::initTestCase()
@@ -146,6 +150,49 @@ void TestQtMessageBox::pleaseInputIsAModalBoxTheUserCloses()
     QCOMPARE(window.focusWidget(), calculate);
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(QApplication::focusWidget(), calculate);
+}
+
+void TestQtMessageBox::passwordIsAskedInAModalDialog_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<bool>("sent");
+
+    QTest::newRow("Enter sends") << Qt::Key_Return << true;
+    QTest::newRow("Escape cancels") << Qt::Key_Escape << false;
+}
+
+void TestQtMessageBox::passwordIsAskedInAModalDialog()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(bool, sent);
+
+    // State: the printer "QA" asks; the login name is "clerk".
+    torvel::PasswordDialog dialog(QStringLiteral("QA"), QStringLiteral("clerk"), false);
+    dialog.open();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Torvel Calculator"));
+    QCOMPARE(dialog.objectName(), QStringLiteral("printPassword"));
+    QVERIFY(dialog.isModal());
+    auto* user = dialog.findChild<QLineEdit*>(QStringLiteral("printUser"));
+    auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("printPasswordText"));
+    QVERIFY(user && password);
+    QCOMPARE(user->text(), QStringLiteral("clerk"));
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+    QCOMPARE(QApplication::focusWidget(), password);
+
+    // Action: the clerk types the password where the focus is, then the key.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("s3cret"));
+    QTest::keyClick(QApplication::focusWidget(), key);
+
+    // Expected: sent or cancelled; what was sent is taken once, leaving no copy.
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result() == QDialog::Accepted, sent);
+    if (sent) {
+        const torvel::PrintCredentials given = dialog.takeCredentials();
+        QCOMPARE(given.user, QStringLiteral("clerk"));
+        QCOMPARE(given.password, QByteArray("s3cret"));
+        QVERIFY(password->text().isEmpty());
+    }
 }
 
 QTEST_MAIN(TestQtMessageBox)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "platform/print_outcome.h"
+
+class QPageLayout;
+
+namespace torvel {
+
+class PasswordDialog;
+struct PrintCredentials;
+
+// One print on the default printer, talked through on a thread of its own so
+// that the window goes on answering. What the talk needs from this side (the
+// page drawn for the printer's paper, a password) is asked here, on the
+// window's thread, and ended is called here once with the outcome.
+// Destroying it cancels the print and waits at most about 1.6 s for the
+// thread to withdraw the job; a thread still waiting on the service then is
+// left to end on its own.
+class CupsPrintJob : public QObject {
+    Q_OBJECT
+
+public:
+    using DrawPage = std::function<bool(const QPageLayout& page, QByteArray& pdf, QString& failure)>;
+    using Ended = std::function<void(const PrintOutcome&)>;
+
+    CupsPrintJob(const QString& title, DrawPage drawPage, Ended ended, QObject* parent = nullptr);
+    ~CupsPrintJob() override;
+
+    void cancel();
+
+private:
+    struct Shared;
+
+    void pageWanted(const QPageLayout& page);
+    void passwordWanted(const QString& printer, const QString& user, bool again);
+    void passwordAnswered(int result);
+    void talkEnded(const PrintOutcome& outcome);
+
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+    DrawPage m_drawPage;
+    Ended m_ended;
+    QPointer<PasswordDialog> m_passwordDialog;
+};
+
+} // namespace torvel

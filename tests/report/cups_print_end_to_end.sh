@@ -40,8 +40,10 @@ wait_for_pdfs() {
     sleep 0.1
   done
   echo "FAIL: $count PDF(s) expected within 60 s, found $pdfs; jobs:" >&2
-  lpstat -W all -o >&2 || true
-  tail -n 30 "$work/cups/log/error_log" >&2 || true
+  lpstat -W all -l -o >&2 || true
+  # What the scheduler, its filters and the backend said of each job.
+  grep -E '\[Job [0-9]+\] ' "$work/cups/log/error_log" | grep -v -e 'envp\[' -e 'argv\[' | tail -n 40 >&2 || true
+  tail -n 20 "$work/cups/log/"cups-pdf*_log >&2 2>/dev/null || true
   return 1
 }
 

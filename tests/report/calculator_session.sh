@@ -40,6 +40,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/xvfb_session.sh"
 
 calculator_pid=
 calculator_mounts=()
+calculator_undo=() # commands run at exit, e.g. to remove a user added for a test
 calculator_bus_pid=
 calculator_bus_runner=()
 probe=$(dirname "${BASH_SOURCE[0]}")/window_probe.py
@@ -64,8 +65,9 @@ calculator_session_end() {
   calculator_bus_stop
   xvfb_session_stop
   private_cups_stop
-  local mount
+  local mount undo
   for mount in "${calculator_mounts[@]}"; do umount "$mount" || true; done
+  for undo in "${calculator_undo[@]}"; do eval "$undo" || true; done
   rm -rf "$work"
 }
 
@@ -139,6 +141,11 @@ row_launch=()
 row_out=
 row_table=()
 
+# The jobs of this row that the scheduler has not finished.
+row_jobs() {
+  LC_ALL=C lpstat -o 2>/dev/null | awk '{ print $1 }' | sort | comm -13 "$work/jobs.before" - | wc -l
+}
+
 row_pdfs() {
   if [[ -n $row_out && -d $row_out ]]; then
     find "$row_out" -name '*.pdf' | wc -l
@@ -148,11 +155,13 @@ row_pdfs() {
 }
 
 print_row() {
-  local name=$1 pids before i dialogs probe_pid program start ping
+  local name=$1 i dialogs probe_pid program start ping
   shift
   row_message= row_status= row_ping_ms= row_repaint_ms=
-  before=$(row_pdfs)
+  row_before=$(row_pdfs)
   echo "-- $name"
+  # Jobs that an earlier row left behind are counted there, not here.
+  LC_ALL=C lpstat -o 2>/dev/null | awk '{ print $1 }' | sort >"$work/jobs.before" || true
   "${row_launch[@]}" env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
     "$@" "$calculator" >"$work/calculator.log" 2>&1 </dev/null &
   calculator_pid=$!
@@ -194,12 +203,12 @@ print_row() {
   calculator_pid=
   # Jobs that the scheduler still has to finish are not left over yet.
   for ((i = 0; i < 100; ++i)); do
-    LC_ALL=C lpstat -o 2>/dev/null | grep -q . || break
+    (($(row_jobs) > 0)) || break
     LC_ALL=C lpstat -p 2>/dev/null | grep -q 'now printing' || break
     sleep 0.1
   done
-  row_left=$(LC_ALL=C lpstat -o 2>/dev/null | wc -l)
-  row_printed=$(($(row_pdfs) - before))
+  row_left=$(row_jobs)
+  row_printed=$(($(row_pdfs) - row_before))
   row_table+=("| $name | $row_ping_ms ms | ${row_message:-(none)} | $row_printed | $row_left |")
   echo "ROW ${row_table[-1]} repaint $row_repaint_ms ms; probe: $ping"
   row_failed=0

@@ -54,25 +54,26 @@ async def slow(socket_path, delay, mode):
     async def serve(client_reader, client_writer):
         server_reader, server_writer = await asyncio.open_unix_connection(socket_path)
         sent = bytearray()  # what the client said, as far as the marks need
-        silent = []
+        stalled, muted = [], []  # nothing more goes to the scheduler / to the client
 
         async def upstream():
             while data := await client_reader.read(65536):
                 sent.extend(data)
                 if mode == "--stall-document" and STALL_MARK in sent:
-                    silent.append(True)
-                if silent:
-                    continue
+                    stalled.append(True)
+                    muted.append(True)
                 if mode == "--unconfirmed" and DOCUMENT_END in sent:
-                    silent.append(True)
+                    muted.append(True)
+                if stalled:
+                    continue
                 server_writer.write(data)
                 await server_writer.drain()
-            # Held open while silent: a closed connection would be an answer.
-            if not silent:
+            # Held open while stalled: a closed connection would be an answer.
+            if not stalled:
                 server_writer.write_eof()
 
         try:
-            await asyncio.gather(upstream(), pipe_delayed(server_reader, client_writer, delay, lambda: bool(silent)))
+            await asyncio.gather(upstream(), pipe_delayed(server_reader, client_writer, delay, lambda: bool(muted)))
         except (ConnectionError, OSError):
             pass
         finally:

@@ -29,7 +29,7 @@
 #                             the program, e.g. runuser or a terminal
 #   expect_row WHAT...        fails the row when it did not turn out so:
 #                             message=TEXT, message-starts=TEXT,
-#                             message-not=TEXT, printed=N, left=N, status=N
+#                             message-not=TEXT, message-lacks=TEXT, printed=N, left=N, status=N
 #   calculator_mount DIR ARGS...
 #                             mounts with ARGS on DIR (under $work), unmounted
 #                             again at exit; where mounting is not allowed,
@@ -224,6 +224,7 @@ expect_row() {
       message-starts=*) [[ $row_message == "$value"* ]] ;;
       message-has=*) [[ $row_message == *"$value"* ]] ;;
       message-not=*) [[ -n $row_message && $row_message != "$value" ]] ;;
+      message-lacks=*) [[ $row_message != *"$value"* ]] ;;
       printed=*) ((row_printed == value)) ;;
       left=*) ((row_left == value)) ;;
       status=*) [[ $row_status == "$value" ]] ;;

@@ -229,6 +229,7 @@ fi
 echo "$clerk:$clerk_password" | chpasswd
 mkdir -p "$work/clerk"
 chown "$clerk" "$work/clerk"
+chmod 0700 "$work/clerk"
 private_cups_stop
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 private_cups_conf_extra="Listen 127.0.0.1:$port
@@ -294,7 +295,7 @@ expect_asked_in_window() {
     row_failures=$((${row_failures:-0} + 1))
   fi
 }
-clerk_env=(HOME="$work/clerk" DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG="$LANG" CUPS_SERVER="127.0.0.1:$port"
+clerk_env=(HOME="$work/clerk" XDG_RUNTIME_DIR="$work/clerk" DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG="$LANG" CUPS_SERVER="127.0.0.1:$port"
            CUPS_SERVERROOT="$CUPS_SERVERROOT")
 
 row_done=printed_all row_wait=30 row_action=password_right

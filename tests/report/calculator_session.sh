@@ -183,8 +183,10 @@ print_row() {
     [[ -n $row_done ]] && "$row_done" && { sleep 1; break; }
     sleep 0.2
   done
+  row_windows=
   if kill -0 "$program" 2>/dev/null; then
     dialogs=$(calculator_dialogs "$program")
+    row_windows=$(cut -f1,3 <<<"$dialogs" | tr '\t\n' ': ')
     row_message=$(sed -n 's/^alert\t[^\t]*\t\(.*\) | <OK>$/\1/p' <<<"$dialogs" | head -n1)
   fi
   kill "$probe_pid" 2>/dev/null || true
@@ -210,7 +212,7 @@ print_row() {
   row_left=$(row_jobs)
   row_printed=$(($(row_pdfs) - row_before))
   row_table+=("| $name | $row_ping_ms ms | ${row_message:-(none)} | $row_printed | $row_left |")
-  echo "ROW ${row_table[-1]} repaint $row_repaint_ms ms; probe: $ping"
+  echo "ROW ${row_table[-1]} repaint $row_repaint_ms ms; probe: $ping; windows at the end: ${row_windows:-none}"
   row_failed=0
   expect_row "ping<=500" "repaint<=500"
 }

@@ -1,15 +1,11 @@
 """Print services that misbehave, on 127.0.0.1, for the printing tests. Each
 prints its port on the first line and serves until killed.
 
-    fake_print_service.py slow SOCKET DELAY [--stall-document | --unconfirmed]
+    fake_print_service.py slow SOCKET DELAY [--unconfirmed]
         A proxy in front of the scheduler listening on the Unix socket SOCKET
         that holds back every piece of every answer for DELAY seconds, as a
-        remote office over a slow link does. With --stall-document, a
-        connection goes silent for good once its client starts to send a
-        document (the request with "last-document" in it): neither that
-        request nor anything after it reaches the scheduler, so the job stays
-        created and empty. With --unconfirmed, the document reaches the
-        scheduler whole, but no answer comes back after it.
+        remote office over a slow link does. With --unconfirmed, the document
+        reaches the scheduler whole, but no answer comes back after it.
 
     fake_print_service.py refusing KIND
         Answers every request the same way, whatever it asks: KIND is
@@ -21,7 +17,6 @@ import asyncio
 import struct
 import sys
 
-STALL_MARK = b"last-document"
 DOCUMENT_END = b"%%EOF"
 
 
@@ -54,23 +49,16 @@ async def slow(socket_path, delay, mode):
     async def serve(client_reader, client_writer):
         server_reader, server_writer = await asyncio.open_unix_connection(socket_path)
         sent = bytearray()  # what the client said, as far as the marks need
-        stalled, muted = [], []  # nothing more goes to the scheduler / to the client
+        muted = []  # once set, nothing more goes back to the client
 
         async def upstream():
             while data := await client_reader.read(65536):
                 sent.extend(data)
-                if mode == "--stall-document" and STALL_MARK in sent:
-                    stalled.append(True)
-                    muted.append(True)
                 if mode == "--unconfirmed" and DOCUMENT_END in sent:
                     muted.append(True)
-                if stalled:
-                    continue
                 server_writer.write(data)
                 await server_writer.drain()
-            # Held open while stalled: a closed connection would be an answer.
-            if not stalled:
-                server_writer.write_eof()
+            server_writer.write_eof()
 
         try:
             await asyncio.gather(upstream(), pipe_delayed(server_reader, client_writer, delay, lambda: bool(muted)))

@@ -187,7 +187,7 @@ print_row() {
   if kill -0 "$program" 2>/dev/null; then
     dialogs=$(calculator_dialogs "$program")
     row_windows=$(cut -f1,3 <<<"$dialogs" | tr '\t\n' ': ')
-    row_message=$(sed -n 's/^alert\t[^\t]*\t\(.*\) | <OK>$/\1/p' <<<"$dialogs" | head -n1)
+    row_message=$(sed -n 's/^alert\t[^\t]*\t\(.*\)$/\1/p' <<<"$dialogs" | sed 's/ | <[^>]*>//g' | head -n1)
   fi
   kill "$probe_pid" 2>/dev/null || true
   wait "$probe_pid" 2>/dev/null || true

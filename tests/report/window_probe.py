@@ -146,11 +146,12 @@ def read(pid):
             role = child.get_role_name()
             if role == "label" and child.get_name():
                 yield child.get_name()
-            elif role in ("text", "password text"):
+            # AT-SPI's names differ between releases: "entry", "button".
+            elif role in ("text", "entry", "password text"):
                 text = Atspi.Text.get_text(child, 0, -1) if "Text" in child.get_interfaces() else ""
                 shown = "*%d" % len(text) if role == "password text" else text
                 yield "[%s=%s]" % (child.get_name(), shown)
-            elif role == "push button":
+            elif role in ("push button", "button"):
                 yield "<%s>" % child.get_name()
             else:
                 yield from texts(child)

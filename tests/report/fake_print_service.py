@@ -5,7 +5,8 @@ prints its port on the first line and serves until killed.
         A proxy in front of the scheduler listening on the Unix socket SOCKET
         that holds back every piece of every answer for DELAY seconds, as a
         remote office over a slow link does. With --unconfirmed, the document
-        reaches the scheduler whole, but no answer comes back after it.
+        reaches the scheduler whole, but from then on no answer comes back,
+        on that connection or any other.
 
     fake_print_service.py refusing KIND
         Answers every request the same way, whatever it asks: KIND is
@@ -46,10 +47,13 @@ async def pipe_delayed(reader, writer, delay, quiet):
 
 
 async def slow(socket_path, delay, mode):
+    # Once set, no answer goes back on any connection: the service has
+    # fallen silent, not just one conversation with it.
+    muted = []
+
     async def serve(client_reader, client_writer):
         server_reader, server_writer = await asyncio.open_unix_connection(socket_path)
         sent = bytearray()  # what the client said, as far as the marks need
-        muted = []  # once set, nothing more goes back to the client
 
         async def upstream():
             while data := await client_reader.read(65536):

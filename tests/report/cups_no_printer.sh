@@ -4,7 +4,10 @@
 # that accepts the connection and never answers, a queue that refuses jobs,
 # one that does not let the user print, and a paused queue. For each, the line
 # printer must end with the clerk's message for that fault, within seconds;
-# then the real program must show its message box in time and go on working.
+# then the real program must show that message while its window keeps
+# answering. Then the real program alone: a default that names a missing queue,
+# a service that answers the default-printer request with an error, and a
+# scheduler that refuses the document (413). Each row prints a table line.
 # Usage: cups_no_printer.sh <tst_default_printer> <torvel-calculator>
 set -euo pipefail
 trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR

@@ -6,7 +6,10 @@
 # program's temporary folder has 8 KB left, which must not cut the page short,
 # and libcups is loaded only when Print is pressed. Then the report must start
 # at the top-left of the printable area on a queue with zero margins and on
-# one with margins of its own.
+# one with margins of its own. Last, prints that must keep the window
+# answering: through a proxy that answers late or falls silent, with Escape,
+# a second Print and Exit pressed meanwhile, and on a queue that asks for a
+# password, as an ordinary user on a terminal of its own.
 # Usage: cups_print_end_to_end.sh <torvel-calculator> <tst_default_printer> [folder to keep the PDFs in]
 set -euo pipefail
 trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR

@@ -1,5 +1,6 @@
 """Print services that misbehave, on 127.0.0.1, for the printing tests. Each
-prints its port on the first line and serves until killed.
+prints its port on the first line and serves until killed, or until the
+process that started it ends.
 
     fake_print_service.py slow SOCKET DELAY [--unconfirmed]
         A proxy in front of the scheduler listening on the Unix socket SOCKET
@@ -15,6 +16,7 @@ prints its port on the first line and serves until killed.
 """
 
 import asyncio
+import os
 import struct
 import sys
 
@@ -137,10 +139,24 @@ async def refusing(kind):
     await server.serve_forever()
 
 
+async def while_parent_lives(service):
+    """Serves no longer than the test that started it: a test that fails
+    leaves before it can stop its services."""
+    parent = os.getppid()
+    serving = asyncio.ensure_future(service)
+    while not serving.done() and os.getppid() == parent:
+        await asyncio.sleep(0.5)
+    serving.cancel()
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "slow":
-        asyncio.run(slow(sys.argv[2], float(sys.argv[3]), sys.argv[4] if len(sys.argv) > 4 else None))
+        service = slow(sys.argv[2], float(sys.argv[3]), sys.argv[4] if len(sys.argv) > 4 else None)
     elif sys.argv[1] == "refusing":
-        asyncio.run(refusing(sys.argv[2]))
+        service = refusing(sys.argv[2])
     else:
         sys.exit(__doc__)
+    try:
+        asyncio.run(while_parent_lives(service))
+    except asyncio.CancelledError:
+        pass

@@ -177,9 +177,8 @@ print_row() {
   while ((SECONDS - start < row_wait)); do
     kill -0 "$program" 2>/dev/null || break
     dialogs=$(calculator_dialogs "$program")
-    if [[ $dialogs == alert$'\t'* ]]; then
-      break
-    fi
+    # The progress window may be listed before the message box.
+    grep -q $'^alert\t' <<<"$dialogs" && break
     [[ -n $row_done ]] && "$row_done" && { sleep 1; break; }
     sleep 0.2
   done

@@ -223,12 +223,15 @@ kill "$slow_pid"
 # its local socket libcups would prove who the user is without one), and the
 # program run as an ordinary user, on a terminal of its own where libcups
 # would ask if nothing else did.
-clerk=torvelclerk
+# The user is this run's own, so that two runs at once keep out of each
+# other's way; those of runs that were killed outright go first.
+for stale in $(getent passwd | cut -d: -f1 | grep '^torvelclerk[0-9]*$' || true); do
+  kill -0 "${stale#torvelclerk}" 2>/dev/null || userdel "$stale" || true
+done
+clerk=torvelclerk$$
 clerk_password=Milk-4b-$RANDOM
-if ! id "$clerk" >/dev/null 2>&1; then
-  useradd --no-create-home --shell /usr/sbin/nologin "$clerk"
-  calculator_undo+=("userdel $clerk")
-fi
+useradd --no-create-home --shell /usr/sbin/nologin "$clerk"
+calculator_undo+=("userdel $clerk")
 echo "$clerk:$clerk_password" | chpasswd
 mkdir -p "$work/clerk"
 chown "$clerk" "$work/clerk"

@@ -31,7 +31,7 @@ MAGENTA = 0xFF00FF
 
 
 def ping(window_id):
-    from Xlib import X, Xatom, display, error
+    from Xlib import X, display, error
     from Xlib.protocol import event
 
     d = display.Display()
@@ -175,8 +175,6 @@ def read(pid):
 
 def enable_accessibility():
     """What a desktop does when a screen reader starts."""
-    import gi
-
     from gi.repository import Gio, GLib
 
     session = Gio.bus_get_sync(Gio.BusType.SESSION, None)

@@ -6,7 +6,10 @@
 # program's temporary folder has 8 KB left, which must not cut the page short,
 # and libcups is loaded only when Print is pressed. Then the report must start
 # at the top-left of the printable area on a queue with zero margins and on
-# one with margins of its own.
+# one with margins of its own. Last, prints that must keep the window
+# answering: through a proxy that answers late or falls silent, with Escape,
+# a second Print and Exit pressed meanwhile, and on a queue that asks for a
+# password, as an ordinary user on a terminal of its own.
 # Usage: cups_print_end_to_end.sh <torvel-calculator> <tst_default_printer> [folder to keep the PDFs in]
 set -euo pipefail
 trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR
@@ -16,11 +19,13 @@ calculator=$1
 tst_default_printer=$2
 keep=${3:-}
 source "$here/calculator_session.sh"
-private_cups_require Xvfb xdotool xdpyinfo pdftotext
+private_cups_require Xvfb xdotool xdpyinfo xprop pdftotext useradd chpasswd runuser
+calculator_watch_require
 
 calculator_session_begin /tmp/torvel-print.XXXXXX
 
 queue=torvelpdf$$
+pdfqueue=$queue
 private_cups_start "$work/cups"
 private_cups_add_pdf_queue "$queue" "$work/out"
 
@@ -119,6 +124,208 @@ for margins in "0 0 0 0" "36 48 18 24"; do
   TORVEL_PDF_DIR=$work/origin TORVEL_MARGINS=$margins QT_QPA_PLATFORM=offscreen \
     timeout 120 "$tst_default_printer" landsAtThePrintableAreasTopLeft
 done
+
+echo "-- prints that take their time, are cancelled, or are ended"
+lpadmin -d "$pdfqueue"
+calculator_bus_start
+row_out=$work/out
+
+# slow_service DELAY [MODE]: the fake service in front of the scheduler, whose
+# address it leaves in $slow_server.
+slow_pid=
+slow_service() {
+  [[ -z $slow_pid ]] || { kill "$slow_pid"; wait "$slow_pid" 2>/dev/null || true; }
+  rm -f "$work/slow.port"
+  /usr/bin/python3 "$here/fake_print_service.py" slow "$work/cups/cups.sock" "$@" >"$work/slow.port" &
+  slow_pid=$!
+  local i
+  for ((i = 0; i < 50; ++i)); do [[ -s $work/slow.port ]] && break; sleep 0.1; done
+  slow_server=127.0.0.1:$(<"$work/slow.port")
+}
+
+# The row is done when the report has printed and the queue is empty.
+printed_all() {
+  (($(row_pdfs) > row_before && $(row_jobs) == 0))
+}
+printed_then_quiet() { printed_all && sleep 8; }
+# Waits, up to 30 s, for the scheduler to hold a job of this row's.
+job_created() {
+  local i
+  for ((i = 0; i < 300; ++i)); do
+    (($(row_jobs) > 0)) && return 0
+    sleep 0.1
+  done
+  echo "no job was created within 30 s" >&2
+}
+press() {
+  xdotool windowfocus --sync "$window"
+  xdotool key "$@"
+}
+escape_once_created() { job_created; sleep 0.5; press Escape; }
+print_again() { sleep 1.5; press alt+p; }
+# Exit one second into the silence, and how long the program took to end.
+exit_into_silence() {
+  sleep 1
+  press alt+x
+  local start=$(date +%s%N) i
+  for ((i = 0; i < 100; ++i)); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.05
+  done
+  exit_ms=$((($(date +%s%N) - start) / 1000000))
+  echo "the program ended $exit_ms ms after Alt+X"
+}
+slow_row() {
+  print_row "$@" CUPS_SERVER="$slow_server"
+}
+
+row_done=printed_all row_wait=60
+print_row "a healthy print"
+expect_row printed=1 left=0 "message="
+
+slow_service 2.5
+slow_row "each answer 2.5 s late"
+expect_row printed=1 left=0 "message="
+
+slow_service 3.0
+slow_row "each answer 3.0 s late"
+expect_row printed=1 left=0 "message="
+
+# A second Print while one is under way does not start another: the row
+# watches long enough for a second report to come out.
+slow_service 1.0
+row_done=printed_then_quiet row_action=print_again
+slow_row "Alt+P again during a print, each answer 1.0 s late"
+expect_row printed=1 left=0 "message="
+
+row_done= row_wait=12 row_action=escape_once_created
+slow_service 1.5
+slow_row "Escape once the job is created, each answer 1.5 s late"
+expect_row printed=0 left=0 "message="
+
+# Requests reach the scheduler, answers never come back.
+row_action=exit_into_silence exit_ms=
+slow_service 1000
+slow_row "Alt+X one second into a silent wait"
+expect_row printed=0 left=0 "status=0"
+if [[ -z $exit_ms ]] || ((exit_ms > 2000)); then
+  echo "FAIL: the program took ${exit_ms:-too long} ms to end after Alt+X" >&2
+  row_failures=$((${row_failures:-0} + 1))
+fi
+
+# The document arrives whole, then the service falls silent: the report
+# prints, and the clerk is told to check rather than told that it failed.
+row_action= row_wait=40
+slow_service 0 --unconfirmed
+slow_row "no answer once the document is sent whole"
+expect_row printed=1 left=0 "message=The report was sent to the printer \"$pdfqueue\", but the printing service did not confirm it. Check the printer before printing again."
+kill "$slow_pid"
+
+# A queue that asks for a password: a scheduler of its own on 127.0.0.1 (over
+# its local socket libcups would prove who the user is without one), and the
+# program run as an ordinary user, on a terminal of its own where libcups
+# would ask if nothing else did.
+# The user is this run's own, so that two runs at once keep out of each
+# other's way; those of runs that were killed outright go first.
+for stale in $(getent passwd | cut -d: -f1 | grep '^torvelclerk[0-9]*$' || true); do
+  kill -0 "${stale#torvelclerk}" 2>/dev/null || userdel "$stale" || true
+done
+clerk=torvelclerk$$
+clerk_password=Milk-4b-$RANDOM
+useradd --no-create-home --shell /usr/sbin/nologin "$clerk"
+calculator_undo+=("userdel $clerk")
+echo "$clerk:$clerk_password" | chpasswd
+mkdir -p "$work/clerk"
+chown "$clerk" "$work/clerk"
+chmod 0700 "$work/clerk"
+private_cups_stop
+port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+private_cups_conf_extra="Listen 127.0.0.1:$port
+DefaultAuthType Basic"
+private_cups_policy_extra="  <Limit Create-Job Print-Job Print-URI Send-Document>
+    AuthType Basic
+    Require valid-user
+    Order deny,allow
+  </Limit>"
+private_cups_start "$work/auth"
+private_cups_conf_extra= private_cups_policy_extra=
+authqueue=torvelqa$$
+private_cups_add_pdf_queue "$authqueue" "$work/auth-out"
+# cups-pdf writes the PDF as the user who printed it.
+chown "$clerk" "$work/auth-out"
+calculator_bus_start "$clerk"
+row_out=$work/auth-out
+row_launch=(runuser -u "$clerk" -- /usr/bin/python3 -c 'import pty, sys; pty.spawn(sys.argv[1:])')
+
+# password_dialog: waits up to 20 s for the dialog that asks for the
+# password, leaves its texts in $row_dialog and focuses it.
+password_dialog() {
+  local start=$SECONDS id
+  row_dialog=
+  # A program whose thread is held answers the bus late: the time counts.
+  while ((SECONDS - start < 20)); do
+    row_dialog=$(calculator_dialogs "$program" | grep $'^dialog\t' | grep '=\*[0-9]*\]' || true)
+    [[ -n $row_dialog ]] && break
+    sleep 0.2
+  done
+  echo "the dialog: ${row_dialog:-(none within 20 s)}"
+  [[ -n $row_dialog ]] || return 0
+  for id in $(xdotool search --onlyvisible --name '^Torvel Calculator$'); do
+    xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL && xdotool windowfocus --sync "$id"
+  done
+  return 0
+}
+password_right() {
+  password_dialog
+  [[ -z $row_dialog ]] || xdotool type --delay 20 "$clerk_password"
+  xdotool key Return
+}
+password_wrong_twice() {
+  password_dialog
+  [[ -z $row_dialog ]] || xdotool type --delay 20 "not-$clerk_password"
+  xdotool key Return
+  sleep 1
+  password_dialog
+  [[ -z $row_dialog ]] || xdotool type --delay 20 "still-not-$clerk_password"
+  xdotool key Return
+}
+password_escape() {
+  password_dialog
+  xdotool key Escape
+}
+# The row asked in the window, with the login name filled in, and never on
+# the terminal.
+expect_asked_in_window() {
+  if [[ $row_dialog != *"=$clerk]"* ]]; then
+    echo "FAIL: no password dialog with the user name $clerk filled in: ${row_dialog:-(none)}" >&2
+    row_failures=$((${row_failures:-0} + 1))
+  fi
+  if grep -a "Password for" "$work/calculator.log" >&2; then
+    echo "FAIL: libcups asked for the password on the terminal" >&2
+    row_failures=$((${row_failures:-0} + 1))
+  fi
+}
+clerk_env=(HOME="$work/clerk" XDG_RUNTIME_DIR="$work/clerk" DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG="$LANG" CUPS_SERVER="127.0.0.1:$port"
+           CUPS_SERVERROOT="$CUPS_SERVERROOT")
+
+row_done=printed_all row_wait=30 row_action=password_right
+print_row "a queue that asks for a password: the right one" "${clerk_env[@]}"
+expect_row printed=1 left=0 "message="
+expect_asked_in_window
+
+row_done= row_wait=15 row_action=password_wrong_twice
+print_row "a queue that asks for a password: a wrong one twice" "${clerk_env[@]}"
+expect_row printed=0 left=0 \
+  "message=The report could not be printed. The printer \"$authqueue\" did not accept the user name and password."
+expect_asked_in_window
+
+row_action=password_escape row_wait=10
+print_row "a queue that asks for a password: Escape" "${clerk_env[@]}"
+expect_row printed=0 left=0 "message="
+expect_asked_in_window
+row_launch=() row_action= row_out=
+
+print_rows_end
 
 if [[ -n $keep ]]; then
   mkdir -p "$keep"

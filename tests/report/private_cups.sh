@@ -6,7 +6,10 @@
 #   private_cups_missing            prints why the scheduler cannot run here (empty: it can)
 #   private_cups_unavailable REASON exits 77 with REASON, or fails with CI=true
 #   private_cups_start DIR          starts cupsd with its configuration, spool and
-#                                   socket under DIR and points CUPS_SERVER at it
+#                                   socket under DIR and points CUPS_SERVER at it;
+#                                   $private_cups_conf_extra is added to its
+#                                   cupsd.conf, $private_cups_policy_extra to its
+#                                   default policy, ahead of the rule for all
 #   private_cups_add_pdf_queue NAME OUTDIR [PPD]
 #                                   adds a cups-pdf queue writing into OUTDIR and
 #                                   makes it the default destination; PPD, when
@@ -14,6 +17,8 @@
 #   private_cups_margins_ppd LEFT TOP RIGHT BOTTOM
 #                                   prints cups-pdf's PPD with those margins (in
 #                                   points) on every paper; its own are zero
+#   private_cups_reconfigure LINE   adds LINE to the running scheduler's
+#                                   cupsd.conf and waits until it has read it again
 #   private_cups_stop               stops the scheduler and removes what it added
 # Clients see only this scheduler: CUPS_SERVERROOT and HOME hide the system's
 # and the user's client.conf and lpoptions, and PRINTER/LPDEST are cleared.
@@ -93,7 +98,9 @@ JobRetryLimit 0
   Order allow,deny
   Allow all
 </Location>
+${private_cups_conf_extra:-}
 <Policy default>
+${private_cups_policy_extra:-}
   <Limit All>
     Order deny,allow
   </Limit>
@@ -148,6 +155,18 @@ CONF
   lpadmin -p "$name" -E -v "cups-pdf:/$name" -P "$ppd" \
     -o pdftops-renderer-default=pdftocairo 2> >(grep -v "Printer drivers are deprecated" >&2) &&
     lpadmin -d "$name"
+}
+
+private_cups_reconfigure() {
+  echo "$1" >>"$private_cups_dir/conf/cupsd.conf"
+  kill -HUP "$private_cups_pid"
+  local i
+  for ((i = 0; i < 100; ++i)); do
+    sleep 0.1
+    [[ $(LC_ALL=C lpstat -r 2>/dev/null) == "scheduler is running" ]] && return 0
+  done
+  echo "cupsd did not come back within 10 s after reading its configuration again" >&2
+  return 1
 }
 
 private_cups_margins_ppd() {

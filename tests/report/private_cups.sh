@@ -91,6 +91,8 @@ CONF
 Listen $dir/cups.sock
 Browsing No
 LogLevel debug
+# Kept whole, so that a failing test can show what a job went through.
+MaxLogSize 0
 DefaultAuthType None
 WebInterface No
 JobRetryLimit 0

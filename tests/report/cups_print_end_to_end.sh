@@ -238,6 +238,13 @@ echo "$clerk:$clerk_password" | chpasswd
 mkdir -p "$work/clerk"
 chown "$clerk" "$work/clerk"
 chmod 0700 "$work/clerk"
+# The clerk may not enter the folder the program was built in (a home folder
+# is often private to its owner), so it runs copies of the program and of the
+# probe that reads its dialogs.
+install -d -m 0755 "$work/clerk-tools"
+install -m 0755 "$calculator" "$probe" "$work/clerk-tools/"
+calculator=$work/clerk-tools/$(basename "$calculator")
+probe=$work/clerk-tools/$(basename "$probe")
 private_cups_stop
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 private_cups_conf_extra="Listen 127.0.0.1:$port

@@ -1,6 +1,5 @@
 #include "platform/cups_destination.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QPageSize>
 #include <QRectF>
@@ -240,9 +239,12 @@ void CupsDestination::withdraw(int job)
 }
 
 // Each wait on a connection lasts one step before it asks here whether to
-// go on. The service was last heard when a call began, when libcups last
-// read a line from it (its activity time, in whole seconds, so this errs on
-// the side of waiting), or when what is left of an answer to read shrank.
+// go on. The service was last heard when a call began, when what is left of
+// an answer to read shrank, or when libcups read a line from it. libcups
+// stamps that read with the wall clock in whole seconds, so only a change of
+// the stamp is taken as news, and a stamp of the current second counts as
+// heard just now: a read within the same second as the last one seen is not
+// missed, and a wall clock set forward or back stamps nothing new.
 int CupsDestination::keepWaiting(http_t* http, void* data)
 {
     auto* self = static_cast<CupsDestination*>(data);
@@ -250,17 +252,20 @@ int CupsDestination::keepWaiting(http_t* http, void* data)
     if (self->m_requester.abandoned() || (mayCancel && self->m_requester.cancelled()))
         return 0;
     const CupsApi& cups = *self->m_cups;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const size_t remaining = cups.httpGetRemaining(http);
+    const time_t activity = cups.httpGetActivity(http);
     if (!self->m_counting) {
         self->m_counting = true;
         self->m_lastRemaining = remaining;
-    } else if (remaining != self->m_lastRemaining) {
+        self->m_lastActivity = activity;
+    } else if (remaining != self->m_lastRemaining || activity != self->m_lastActivity) {
         self->m_lastRemaining = remaining;
-        self->m_heardAt = now;
+        self->m_lastActivity = activity;
+        self->m_silence.start();
     }
-    const qint64 activity = qint64(cups.httpGetActivity(http)) * 1000 + 999;
-    if (now - qMax(self->m_heardAt, activity) >= kSilenceSeconds * 1000) {
+    if (activity == std::time(nullptr))
+        self->m_silence.start();
+    if (self->m_silence.hasExpired(kSilenceSeconds * 1000)) {
         self->m_timedOut = true;
         return 0;
     }
@@ -313,7 +318,7 @@ bool CupsDestination::stopped() const
 
 void CupsDestination::heard()
 {
-    m_heardAt = QDateTime::currentMSecsSinceEpoch();
+    m_silence.start();
     m_counting = false;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QPageLayout>
 #include <QString>
 
 #include <cups/cups.h>
+
+#include <ctime>
 
 #include "platform/print_outcome.h"
 
@@ -64,11 +67,13 @@ private:
     cups_dinfo_t* m_info = nullptr;
     QPageLayout m_layout;
 
-    // The silence watch, in milliseconds since the epoch as libcups' own
-    // activity time is.
-    qint64 m_heardAt = 0;
+    // The silence watch runs on the monotonic clock: the wall clock may be
+    // set forward or back at any moment (a time server, a resumed laptop),
+    // which must neither cut a wait short nor make it endless.
+    QElapsedTimer m_silence;
     bool m_counting = false; // false until a wait has seen the first step
     size_t m_lastRemaining = 0;
+    time_t m_lastActivity = 0;
     bool m_timedOut = false;
     bool m_creating = false;
     bool m_withdrawing = false;

@@ -164,6 +164,14 @@ row_out=
 row_table=()
 
 # The jobs of this row that the scheduler has not finished.
+# Milliseconds since boot: the rows' waits must not end early, or never, when
+# the machine's clock is set meanwhile.
+uptime_ms() {
+  local up
+  read -r up _ </proc/uptime
+  echo $((10#${up/./}0))
+}
+
 row_jobs() {
   LC_ALL=C lpstat -o 2>/dev/null | awk '{ print $1 }' | sort | comm -13 "$work/jobs.before" - | wc -l
 }
@@ -193,10 +201,10 @@ print_row() {
   xdotool windowfocus --sync "$window"
   /usr/bin/python3 "$probe" ping "$window" >"$work/ping.out" &
   probe_pid=$!
-  start=$SECONDS
+  start=$(uptime_ms)
   xdotool key --window "$window" alt+p
   [[ -n $row_action ]] && "$row_action"
-  while ((SECONDS - start < row_wait)); do
+  while (($(uptime_ms) - start < row_wait * 1000)); do
     kill -0 "$program" 2>/dev/null || break
     dialogs=$(calculator_dialogs "$program")
     # The progress window may be listed before the message box.

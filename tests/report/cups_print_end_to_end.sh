@@ -8,8 +8,9 @@
 # at the top-left of the printable area on a queue with zero margins and on
 # one with margins of its own. Last, prints that must keep the window
 # answering: through a proxy that answers late or falls silent, with Escape,
-# a second Print and Exit pressed meanwhile, and on a queue that asks for a
-# password, as an ordinary user on a terminal of its own.
+# a second Print and Exit pressed meanwhile, or the clock set forward or back,
+# and on a queue that asks for a password, as an ordinary user on a terminal
+# of its own.
 # Usage: cups_print_end_to_end.sh <torvel-calculator> <tst_default_printer> [folder to keep the PDFs in]
 set -euo pipefail
 trap 'echo "FAIL: $0 line $LINENO: $BASH_COMMAND" >&2' ERR
@@ -19,7 +20,7 @@ calculator=$1
 tst_default_printer=$2
 keep=${3:-}
 source "$here/calculator_session.sh"
-private_cups_require Xvfb xdotool xdpyinfo xprop pdftotext useradd chpasswd runuser
+private_cups_require Xvfb xdotool xdpyinfo xprop pdftotext useradd chpasswd runuser faketime
 calculator_watch_require
 
 calculator_session_begin /tmp/torvel-print.XXXXXX
@@ -167,12 +168,12 @@ print_again() { sleep 1.5; press alt+p; }
 exit_into_silence() {
   sleep 1
   press alt+x
-  local start=$(date +%s%N) i
+  local start=$(uptime_ms) i
   for ((i = 0; i < 100; ++i)); do
     kill -0 "$program" 2>/dev/null || break
     sleep 0.05
   done
-  exit_ms=$((($(date +%s%N) - start) / 1000000))
+  exit_ms=$(($(uptime_ms) - start))
   echo "the program ended $exit_ms ms after Alt+X"
 }
 slow_row() {
@@ -202,6 +203,28 @@ row_done= row_wait=12 row_action=escape_once_created
 slow_service 1.5
 slow_row "Escape once the job is created, each answer 1.5 s late"
 expect_row printed=0 left=0 "message="
+
+# The computer's clock is set an hour forward during a slow print, and an
+# hour back during a silent one (a time server, a resumed laptop): the
+# program alone sees its wall clock moved, by libfaketime.
+clock_file=$work/faketime
+set_clock() { echo "$1" >"$clock_file"; }
+clock_forward() { sleep 3; set_clock +3600; }
+clock_back() { sleep 2; set_clock -3600; }
+clock_row() {
+  set_clock +0
+  print_row "$@" CUPS_SERVER="$slow_server" LD_PRELOAD="$faketime_library" FAKETIME_TIMESTAMP_FILE="$clock_file" \
+    FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1
+}
+faketime_library=$(dpkg -L libfaketime | grep '/libfaketimeMT\.so\.1$')
+slow_service 2.5
+row_done=printed_all row_wait=60 row_action=clock_forward
+clock_row "each answer 2.5 s late, the clock set an hour forward"
+expect_row printed=1 left=0 "message="
+slow_service 1000
+row_done= row_wait=25 row_action=clock_back
+clock_row "a service that never answers, the clock set an hour back"
+expect_row printed=0 left=0 "message=The report could not be printed. The printing service on $slow_server did not answer within 10 seconds."
 
 # Requests reach the scheduler, answers never come back.
 row_action=exit_into_silence exit_ms=
@@ -267,10 +290,10 @@ row_launch=(runuser -u "$clerk" -- /usr/bin/python3 -c 'import pty, sys; pty.spa
 # password_dialog: waits up to 20 s for the dialog that asks for the
 # password, leaves its texts in $row_dialog and focuses it.
 password_dialog() {
-  local start=$SECONDS id
+  local start=$(uptime_ms) id
   row_dialog=
   # A program whose thread is held answers the bus late: the time counts.
-  while ((SECONDS - start < 20)); do
+  while (($(uptime_ms) - start < 20000)); do
     row_dialog=$(calculator_dialogs "$program" | grep $'^dialog\t' | grep '=\*[0-9]*\]' || true)
     [[ -n $row_dialog ]] && break
     sleep 0.2

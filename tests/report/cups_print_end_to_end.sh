@@ -216,15 +216,22 @@ clock_row() {
   print_row "$@" CUPS_SERVER="$slow_server" LD_PRELOAD="$faketime_library" FAKETIME_TIMESTAMP_FILE="$clock_file" \
     FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1
 }
-faketime_library=$(dpkg -L libfaketime | grep '/libfaketimeMT\.so\.1$')
-slow_service 2.5
-row_done=printed_all row_wait=60 row_action=clock_forward
-clock_row "each answer 2.5 s late, the clock set an hour forward"
-expect_row printed=1 left=0 "message="
-slow_service 1000
-row_done= row_wait=25 row_action=clock_back
-clock_row "a service that never answers, the clock set an hour back"
-expect_row printed=0 left=0 "message=The report could not be printed. The printing service on $slow_server did not answer within 10 seconds."
+# libfaketime cannot join a program built with AddressSanitizer: preloaded
+# after the runtime the program hangs at start, before it the runtime refuses
+# to run. The sanitizer suite leaves these rows to the plain build.
+if ldd "$calculator" | grep -q libasan; then
+  echo "-- the clock rows: left to the build without AddressSanitizer"
+else
+  faketime_library=$(dpkg -L libfaketime | grep '/libfaketimeMT\.so\.1$')
+  slow_service 2.5
+  row_done=printed_all row_wait=60 row_action=clock_forward
+  clock_row "each answer 2.5 s late, the clock set an hour forward"
+  expect_row printed=1 left=0 "message="
+  slow_service 1000
+  row_done= row_wait=25 row_action=clock_back
+  clock_row "a service that never answers, the clock set an hour back"
+  expect_row printed=0 left=0 "message=The report could not be printed. The printing service on $slow_server did not answer within 10 seconds."
+fi
 
 # Requests reach the scheduler, answers never come back.
 row_action=exit_into_silence exit_ms=

@@ -163,7 +163,6 @@ row_launch=()
 row_out=
 row_table=()
 
-# The jobs of this row that the scheduler has not finished.
 # Milliseconds since boot: the rows' waits must not end early, or never, when
 # the machine's clock is set meanwhile.
 uptime_ms() {
@@ -172,6 +171,7 @@ uptime_ms() {
   echo $((10#${up/./}0))
 }
 
+# The jobs of this row that the scheduler has not finished.
 row_jobs() {
   LC_ALL=C lpstat -o 2>/dev/null | awk '{ print $1 }' | sort | comm -13 "$work/jobs.before" - | wc -l
 }

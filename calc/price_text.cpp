@@ -38,6 +38,8 @@ QString FormatPrice(double amount, const QLocale& locale)
     if (std::signbit(amount) && amount > -0.001
         && QString::number(-amount, 'f', kDecimals) == QLatin1String("0.0000"))
         amount = 0.0;
+    if (const std::optional<CurrencyFormat> own = UserCurrencyFormat(locale))
+        return FormatCurrency(QString::number(amount, 'f', kDecimals), *own);
     return locale.toCurrencyString(amount, QString(), kDecimals);
 }
 

@@ -10,6 +10,8 @@
 
 #include "platform/cups_destination.h"
 #include "platform/password_dialog.h"
+#include "platform/pdf_page.h"
+#include "platform/print_document.h"
 #include "platform/print_requester.h"
 
 namespace torvel {
@@ -92,10 +94,18 @@ struct CupsPrintJob::Shared final : PrintRequester {
     }
 };
 
-CupsPrintJob::CupsPrintJob(const QString& title, DrawPage drawPage, Ended ended, QObject* parent)
-    : QObject(parent)
+PrintJob* StartPrintJob(const QString& title, std::shared_ptr<const PrintDocument> document, PrintJob::Ended ended,
+                        QObject* parent)
+{
+    return new CupsPrintJob(title, std::move(document), std::move(ended), parent);
+}
+
+CupsPrintJob::CupsPrintJob(const QString& title, std::shared_ptr<const PrintDocument> document, Ended ended,
+                           QObject* parent)
+    : PrintJob(parent)
     , m_shared(std::make_shared<Shared>())
-    , m_drawPage(std::move(drawPage))
+    , m_title(title)
+    , m_document(std::move(document))
     , m_ended(std::move(ended))
 {
     m_shared->job = this;
@@ -144,7 +154,9 @@ void CupsPrintJob::cancel()
 void CupsPrintJob::pageWanted(const QPageLayout& layout)
 {
     Shared::Page drawn;
-    drawn.drawn = m_drawPage(layout, drawn.pdf, drawn.failure);
+    drawn.drawn = DrawPdfPage(*m_document, m_title, layout, drawn.pdf);
+    if (!drawn.drawn)
+        drawn.failure = QStringLiteral("The page could not be prepared for printing.");
     const std::lock_guard lock(m_shared->mutex);
     m_shared->page = std::move(drawn);
     m_shared->changed.notify_all();

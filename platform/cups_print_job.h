@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QObject>
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 #include <thread>
 
-#include "platform/print_outcome.h"
+#include "platform/print_job.h"
 
 class QPageLayout;
 
@@ -15,6 +13,7 @@ namespace torvel {
 
 class PasswordDialog;
 struct PrintCredentials;
+struct PrintDocument;
 
 // One print on the default printer, talked through on a thread of its own so
 // that the window goes on answering. What the talk needs from this side (the
@@ -23,17 +22,15 @@ struct PrintCredentials;
 // Destroying it cancels the print and waits at most about 1.6 s for the
 // thread to withdraw the job; a thread still waiting on the service then is
 // left to end on its own.
-class CupsPrintJob : public QObject {
+class CupsPrintJob final : public PrintJob {
     Q_OBJECT
 
 public:
-    using DrawPage = std::function<bool(const QPageLayout& page, QByteArray& pdf, QString& failure)>;
-    using Ended = std::function<void(const PrintOutcome&)>;
-
-    CupsPrintJob(const QString& title, DrawPage drawPage, Ended ended, QObject* parent = nullptr);
+    CupsPrintJob(const QString& title, std::shared_ptr<const PrintDocument> document, Ended ended,
+                 QObject* parent = nullptr);
     ~CupsPrintJob() override;
 
-    void cancel();
+    void cancel() override;
 
 private:
     struct Shared;
@@ -45,7 +42,8 @@ private:
 
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
-    DrawPage m_drawPage;
+    QString m_title;
+    std::shared_ptr<const PrintDocument> m_document;
     Ended m_ended;
     QPointer<PasswordDialog> m_passwordDialog;
 };

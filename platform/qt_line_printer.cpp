@@ -1,15 +1,10 @@
 #include "platform/qt_line_printer.h"
 
-#include <QBuffer>
-#include <QFont>
-#include <QFontMetricsF>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 
-#include <vector>
-
-#include "platform/cups_print_job.h"
+#include "platform/pdf_page.h"
+#include "platform/print_document.h"
+#include "platform/print_job.h"
 
 namespace torvel {
 
@@ -23,56 +18,6 @@ void Deliver(QObject* context, LinePrinter::DocumentEnded ended, PrintOutcome ou
         context, [ended = std::move(ended), outcome = std::move(outcome)] { ended(outcome); }, Qt::QueuedConnection);
 }
 } // namespace
-
-// What a document asks for, in order: lines, and fonts set between them.
-struct QtLinePrinter::Document {
-    struct Step {
-        QStringList pieces;
-        int indentColumns = 0;
-        QString fontFamily; // not empty: this step sets the font
-        double pointSize = 0.0;
-    };
-    QString fontFamily; // current when the document began; empty: the default
-    double pointSize = 0.0;
-    std::vector<Step> steps;
-
-    // The page is drawn into memory, so no full or read-only disk can cut it
-    // short on its way to the printer.
-    bool draw(const QPageLayout& layout, QByteArray& pdf) const
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setTitle(kJobName);
-        writer.setCreator(QStringLiteral("Torvel Calculator"));
-        // The painter's origin is then the printable area's top-left corner.
-        QPainter painter;
-        if (!writer.setPageLayout(layout) || !painter.begin(&writer))
-            return false;
-        const auto useFont = [&](const QString& family, double size) {
-            QFont font(family);
-            font.setPointSizeF(size);
-            painter.setFont(font);
-        };
-        if (!fontFamily.isEmpty())
-            useFont(fontFamily, pointSize);
-        qreal y = 0.0; // top of the next line, from the printable area's top
-        for (const Step& step : steps) {
-            if (!step.fontFamily.isEmpty()) {
-                useFont(step.fontFamily, step.pointSize);
-                continue;
-            }
-            // A line height is the font's distance from one baseline to the next.
-            const QFontMetricsF metrics(painter.font(), painter.device());
-            if (!step.pieces.isEmpty()) {
-                const qreal x = step.indentColumns * metrics.averageCharWidth();
-                painter.drawText(QPointF(x, y + metrics.ascent()), step.pieces.join(QString()));
-            }
-            y += metrics.lineSpacing();
-        }
-        return painter.end();
-    }
-};
 
 QtLinePrinter::QtLinePrinter() = default;
 
@@ -90,7 +35,7 @@ QtLinePrinter::~QtLinePrinter()
 void QtLinePrinter::printLine(const QStringList& pieces, int indentColumns)
 {
     if (!m_document) {
-        m_document = std::make_shared<Document>();
+        m_document = std::make_shared<PrintDocument>();
         m_document->fontFamily = m_fontFamily;
         m_document->pointSize = m_pointSize;
     }
@@ -107,7 +52,7 @@ void QtLinePrinter::setFont(const QString& family, double pointSize)
 
 void QtLinePrinter::endDocument(DocumentEnded ended)
 {
-    const std::shared_ptr<const Document> document = std::move(m_document);
+    std::shared_ptr<const PrintDocument> document = std::move(m_document);
     if (!document) {
         // Nothing printed since the last document: nothing to send.
         Deliver(&m_context, std::move(ended), {});
@@ -123,13 +68,7 @@ void QtLinePrinter::endDocument(DocumentEnded ended)
         return;
     }
 
-    const auto drawPage = [document](const QPageLayout& page, QByteArray& pdf, QString& failure) {
-        if (document->draw(page, pdf))
-            return true;
-        failure = kNotPrepared;
-        return false;
-    };
-    m_job = new CupsPrintJob(kJobName, drawPage, [this, ended = std::move(ended)](const PrintOutcome& outcome) {
+    m_job = StartPrintJob(kJobName, std::move(document), [this, ended = std::move(ended)](const PrintOutcome& outcome) {
         m_job->deleteLater();
         m_job = nullptr;
         ended(outcome);
@@ -142,11 +81,11 @@ void QtLinePrinter::cancelDocument()
         m_job->cancel();
 }
 
-void QtLinePrinter::writeFile(const Document& document, DocumentEnded ended)
+void QtLinePrinter::writeFile(const PrintDocument& document, DocumentEnded ended)
 {
     QByteArray pdf;
     PrintOutcome outcome;
-    if (!document.draw(m_fileLayout, pdf)) {
+    if (!DrawPdfPage(document, kJobName, m_fileLayout, pdf)) {
         outcome = {PrintOutcome::End::Failed, kNotPrepared};
     } else {
         QSaveFile file(m_pdfFile);

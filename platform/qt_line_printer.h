@@ -9,14 +9,14 @@
 
 namespace torvel {
 
-class CupsPrintJob;
+class PrintJob;
+struct PrintDocument;
 
-// The line printer on the system's default printer: each document is painted
-// with QPainter into a PDF held in memory, laid out on the paper and
-// printable area that the printer itself reports, and handed to the print
-// service as one job whose acceptance is checked. The lines are kept until
-// the document ends, since the paper is known only once the printer has been
-// asked; the printer is looked up then, never at start-up.
+// The line printer on the system's default printer. The lines are kept
+// until the document ends, since the paper and the printer's own measures are
+// known only once the printer has been asked, and then go to the system's
+// print service as one job (PrintJob); the printer is looked up then, never
+// at start-up.
 //
 // Before any setFont the lines use the application's default font. A font
 // once set stays current, also for later documents, as on a printer that
@@ -29,8 +29,7 @@ public:
     // Writes each document into pdfFile, replacing it, on the given page,
     // instead of printing.
     QtLinePrinter(const QString& pdfFile, const QPageLayout& layout);
-    // Cancels a document still being sent; see CupsPrintJob for how long
-    // that may take.
+    // Cancels a document still being sent.
     ~QtLinePrinter() override;
 
     QtLinePrinter(const QtLinePrinter&) = delete;
@@ -42,17 +41,15 @@ public:
     void cancelDocument() override;
 
 private:
-    struct Document;
-
-    void writeFile(const Document& document, DocumentEnded ended);
+    void writeFile(const PrintDocument& document, DocumentEnded ended);
 
     QString m_pdfFile; // empty: the default printer
     QPageLayout m_fileLayout; // the page when writing a file
     QString m_fontFamily; // empty: no font set yet
     double m_pointSize = 0.0;
-    std::shared_ptr<Document> m_document; // null between documents
+    std::shared_ptr<PrintDocument> m_document; // null between documents
     QObject m_context; // where outcomes are delivered, on the owner's thread
-    CupsPrintJob* m_job = nullptr; // the document being sent, if any
+    PrintJob* m_job = nullptr; // the document being sent, if any
 };
 
 } // namespace torvel

@@ -33,4 +33,9 @@ QLocale MonetaryLocale()
     return CategoryLocale("LC_MONETARY");
 }
 
+std::optional<CurrencyFormat> UserCurrencyFormat(const QLocale&)
+{
+    return std::nullopt;
+}
+
 } // namespace torvel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "platform/print_outcome.h"
+
+namespace torvel {
+
+struct PrintDocument;
+
+// The talk with Windows' print spooler for one document: find the default
+// printer, open a document on it, draw the lines with GDI on the printable
+// area (whose top-left corner is the printer device context's origin), and
+// close the document. proceed is asked before each call to the spooler, and
+// after the last: false stops the print, and a document already opened is
+// withdrawn with AbortDoc. Every call may wait, so this runs on a thread of
+// its own.
+// The document's lines before any font is set use its own fontFamily, which
+// must name one.
+PrintOutcome SendToSpooler(const QString& title, const PrintDocument& document, const std::function<bool()>& proceed);
+
+} // namespace torvel

@@ -2,9 +2,14 @@
 
 #include <cmath>
 
+#include <QOperatingSystemVersion>
+
+#include "calc/currency_format.h"
 #include "calc/price_text.h"
 
 using namespace torvel;
+
+Q_DECLARE_METATYPE(torvel::CurrencyFormat)
 
 namespace {
 
@@ -35,6 +40,8 @@ private slots:
     void defaultLocaleFollowsTheUser();
     void regionalSettings_data();
     void regionalSettings();
+    void windowsCurrencyFormat_data();
+    void windowsCurrencyFormat();
 };
 
 void TestPriceText::numericText_data()
@@ -256,6 +263,8 @@ void TestPriceText::regionalSettings()
     QFETCH(bool, commaIsDecimal);
     QFETCH(QString, shown);
     QFETCH(QString, shownNegative);
+    if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+        QSKIP("Windows takes the regional settings from the Region settings, not the environment");
     // Empty variables count as unset, as CTest's LC_ALL= shows.
     const std::pair<const char*, QByteArray> environment[] = {
         {"LC_ALL", lcAll}, {"LC_MONETARY", lcMonetary}, {"LC_NUMERIC", lcNumeric}, {"LANG", lang}};
@@ -271,6 +280,59 @@ void TestPriceText::regionalSettings()
         QCOMPARE(TextToNumber("1,4"), 1.4);
     else
         QCOMPARE(TextToNumber("1.4"), 1.4);
+}
+
+// Windows' currency parts, put together as GetCurrencyFormatEx does, with
+// every decimal of the amount kept.
+void TestPriceText::windowsCurrencyFormat_data()
+{
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<CurrencyFormat>("format");
+    QTest::addColumn<QString>("shown");
+
+    const CurrencyFormat us;
+    CurrencyFormat german;
+    german.symbol = "€";
+    german.decimalSeparator = ",";
+    german.groupSeparator = ".";
+    german.positiveOrder = 3;
+    german.negativeOrder = 8;
+    QTest::newRow("en-US") << "1234567.4557" << us << "$1,234,567.4557";
+    QTest::newRow("en-US negative: parentheses") << "-1234.4557" << us << "($1,234.4557)";
+    QTest::newRow("de-DE") << "1.4557" << german << "1,4557 €";
+    QTest::newRow("de-DE negative: -1,1 €") << "-1234.4557" << german << "-1.234,4557 €";
+    CurrencyFormat clerk = us; // overrides made in the Region settings
+    clerk.symbol = "USD";
+    clerk.decimalSeparator = "#";
+    clerk.groupSeparator = "'";
+    clerk.negativeSign = "~";
+    for (const auto& [order, shown] : {std::pair{1, "~USD1'234#4557"}, {5, "~1'234#4557USD"},
+                                       {7, "1'234#4557USD~"}, {12, "USD ~1'234#4557"}, {15, "(1'234#4557 USD)"}})
+        QTest::addRow("negative order %d", order) << "-1234.4557" << [&] {
+            CurrencyFormat format = clerk;
+            format.negativeOrder = order;
+            return format;
+        }() << QString(shown);
+    CurrencyFormat indian = us;
+    indian.grouping = ParseGrouping("3;2;0");
+    QTest::newRow("grouping 3;2;0") << "1234567.5000" << indian << "$12,34,567.5000";
+    CurrencyFormat once = us;
+    once.grouping = ParseGrouping("3");
+    QTest::newRow("grouping 3: the rest whole") << "1234567.5000" << once << "$1234,567.5000";
+    CurrencyFormat none = us;
+    none.grouping = ParseGrouping("0");
+    QTest::newRow("grouping 0: none") << "1234567.5000" << none << "$1234567.5000";
+    CurrencyFormat noLeadingZero = us;
+    noLeadingZero.leadingZero = false;
+    QTest::newRow("no leading zero") << "0.4557" << noLeadingZero << "$.4557";
+}
+
+void TestPriceText::windowsCurrencyFormat()
+{
+    QFETCH(QString, plain);
+    QFETCH(CurrencyFormat, format);
+    QFETCH(QString, shown);
+    QCOMPARE(FormatCurrency(plain, format), shown);
 }
 
 QTEST_GUILESS_MAIN(TestPriceText)

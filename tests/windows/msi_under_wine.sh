@@ -1,0 +1,264 @@
+#!/usr/bin/env bash
+# The MSI as a Windows PC's IT and clerk meet it, under Wine: installed
+# silently into a fresh prefix, the installed program started from where the
+# MSI put it, with no other DLLs on its path, prices typed with real keys,
+# the report printed through Wine to a private CUPS scheduler's PDF queue and
+# read back, the regional settings of a German PC and a decimal symbol
+# changed in the Region settings, a PC with no printer, an upgrade in place
+# and a clean uninstall. Each row prints PASS or FAIL; the last line counts
+# them.
+#
+# Usage: msi_under_wine.sh MSI NEXT_MSI
+#   NEXT_MSI is the same program as a later version, for the upgrade.
+set -uo pipefail
+msi=$1 next_msi=$2
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine_session.sh"
+. "$here/../report/private_cups.sh"
+private_cups_require xdotool xclip pdftotext python3 localedef
+
+work=$(mktemp -d /tmp/torvel-wine-msi.XXXXXX)
+chmod 0755 "$work"
+program_pid=
+cleanup() {
+  [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
+  wine_session_stop
+  private_cups_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0 failed=0
+row() {
+  local name=$1
+  shift
+  if "$@"; then
+    echo "PASS: $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $name"
+    failed=$((failed + 1))
+  fi
+}
+
+wine_session_start "$work" || exit 1
+private_cups_start "$work/cups" || exit 1
+live_cups=$CUPS_SERVER
+private_cups_add_pdf_queue "torvelwine$$" "$work/out" || exit 1
+
+installed="$WINEPREFIX/drive_c/Program Files/Torvel Calculator"
+program='C:\Program Files\Torvel Calculator\torvel-calculator.exe'
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Torvel Calculator.lnk"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# The uninstall entries whose name is the program's, one line each: "version".
+uninstall_entries() {
+  wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | awk '
+    /^HKEY_/ { name = ""; version = "" }
+    $1 == "DisplayName" { sub(/^ *DisplayName *REG_SZ */, ""); name = $0 }
+    $1 == "DisplayVersion" { version = $3 }
+    name == "Torvel Calculator" && version != "" { print version; name = "" }'
+}
+
+msiexec_quiet() {
+  wine msiexec "$1" "$(winepath -w "$2")" /qn >"$work/msiexec.log" 2>&1
+  local status=$?
+  wineserver --wait
+  return $status
+}
+
+installs() {
+  msiexec_quiet /i "$msi" || { echo "msiexec /i exited non-zero" >&2; return 1; }
+  local file missing=0
+  for file in torvel-calculator.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libstdc++-6.dll libgcc_s_seh-1.dll \
+              libwinpthread-1.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll LICENSE.txt; do
+    [[ -f $installed/$file ]] || { echo "not installed: $file" >&2; missing=1; }
+  done
+  [[ -f $shortcut ]] || { echo "no Start-menu shortcut named Torvel Calculator" >&2; missing=1; }
+  [[ $(uninstall_entries) == 3.00 ]] || { echo "uninstall entries: $(uninstall_entries | paste -sd,)" >&2; missing=1; }
+  ((!missing))
+}
+
+# Properties > Details, read back from the installed program.
+version_resource() {
+  python3 - "$installed/torvel-calculator.exe" <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+fields = {}
+for info in getattr(pe, "FileInfo", []):
+    for entry in info:
+        for table in getattr(entry, "StringTable", []):
+            fields.update({k.decode(): v.decode() for k, v in table.entries.items()})
+want = {"ProductName": "Torvel Calculator", "InternalName": "TorvelCalculator", "FileVersion": "3.00",
+        "ProductVersion": "3.00", "Comments": "Class 4A & 4B Milk Price (Last updated 12/05/07)"}
+wrong = {k: fields.get(k) for k, v in want.items() if fields.get(k) != v}
+icons = [e for e in pe.DIRECTORY_ENTRY_RESOURCE.entries if e.id == pefile.RESOURCE_TYPE["RT_GROUP_ICON"]]
+if wrong or not icons:
+    print("version resource differs:", wrong, "icon:", bool(icons), file=sys.stderr)
+    sys.exit(1)
+PY
+}
+
+# Starts the installed program, as the Start menu would, with ENV... and
+# nothing of the build on its path.
+start_program() {
+  env -u WINEPATH "$@" wine "$program" >"$work/program.log" 2>&1 &
+  program_pid=$!
+  window=$(xvfb_find_window "^Calculate Milk Price$") || return 1
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  sleep 0.5
+}
+
+stop_program() {
+  xdotool key --window "$window" alt+x 2>/dev/null
+  local i
+  for ((i = 0; i < 100; ++i)); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$program_pid" 2>/dev/null
+  wait "$program_pid" 2>/dev/null
+  program_pid=
+  wineserver --wait
+}
+
+type_prices() {
+  local price
+  for price in "$@"; do
+    xdotool type --delay 30 "$price"
+    xdotool key Return
+  done
+  xdotool key Return
+}
+
+# The message box's text, copied with Ctrl+C as Windows' message boxes allow.
+message_text() {
+  local box i
+  for ((i = 0; i < 300; ++i)); do
+    box=$(xdotool search --onlyvisible --name "^Torvel Calculator$" 2>/dev/null | head -n 1)
+    [[ -n $box ]] && break
+    sleep 0.1
+  done
+  [[ -n $box ]] || { echo "no message box" >&2; return 1; }
+  xdotool windowfocus --sync "$box" 2>/dev/null
+  sleep 0.3
+  xdotool key ctrl+c
+  sleep 0.5
+  xclip -selection clipboard -o 2>/dev/null | tr -d '\r'
+  xdotool key Return
+}
+
+# The report printed last, as words in lines.
+printed_lines() {
+  local before=$1 i pdf
+  for ((i = 0; i < 600; ++i)); do
+    pdf=$(find "$work/out" -name '*.pdf' -newer "$before" | head -n 1)
+    [[ -n $pdf ]] && break
+    sleep 0.1
+  done
+  [[ -n $pdf ]] || { echo "no PDF within 60 s; jobs: $(lpstat -W all -o 2>&1 | paste -sd';')" >&2; return 1; }
+  sleep 0.5
+  pdftotext -layout "$pdf" - | sed -e 's/\f//g' -e 's/^ *//' -e 's/ *$//' -e 's/  */ /g' | grep -v '^$'
+}
+
+# Types the prices, prints, and compares the page with the report's lines.
+prints_report() {
+  local prices=("$1" "$2" "$3") shown=("${@:4}") marker=$work/marker expected printed
+  touch "$marker"
+  sleep 1
+  type_prices "${prices[@]}"
+  xdotool key alt+p
+  printed=$(printed_lines "$marker") || return 1
+  expected=$(printf '%s\n' \
+    "Chicago Mercantile Exchange Gradee AA Butter Price - \$${prices[0]}" \
+    "Chicago Mercantile Exchange Block Cheddar Cheese Price - \$${prices[1]}" \
+    "Orvania Weighted Average Powder Price - \$${prices[2]}" \
+    "At the above commodity prices, Class Prices are:" \
+    "Class 4A FAT - ${shown[0]}" "Class 4A SNF - ${shown[1]}" "Class 4A cwt - ${shown[2]}" \
+    "Class 4B FAT - ${shown[3]}" "Class 4B SNF - ${shown[4]}" "Class 4B cwt - ${shown[5]}")
+  [[ $printed == "$expected" ]] || { echo "printed:"; echo "$printed"; echo "expected:"; echo "$expected"; } >&2
+  [[ $printed == "$expected" ]]
+}
+
+no_printer() {
+  local text
+  start_program CUPS_SERVER="$work/no-such-scheduler.sock" || return 1
+  type_prices 1.4 1.7 1.2
+  xdotool key alt+p
+  text=$(message_text)
+  stop_program
+  [[ $text == *"The report could not be printed. No default printer is set up."* ]] ||
+    { echo "the message box said: $text" >&2; return 1; }
+}
+
+us_report() {
+  start_program CUPS_SERVER="$live_cups" || return 1
+  prints_report 1.4 1.7 1.2 '$1.4557' '$1.0302' '$14.0578' '$1.4557' '$1.1590' '$15.1779'
+  local status=$?
+  stop_program
+  return $status
+}
+
+german_report() {
+  wine_session_locale de_DE.UTF-8 || return 1
+  start_program LANG=de_DE.UTF-8 LC_ALL= CUPS_SERVER="$live_cups" || return 1
+  prints_report 1,4 1,7 1,2 '1,4557 €' '1,0302 €' '14,0578 €' '1,4557 €' '1,1590 €' '15,1779 €'
+  local status=$?
+  stop_program
+  unset LOCPATH
+  return $status
+}
+
+# A clerk in the US region who writes decimals with a comma: typed prices
+# follow the decimal symbol, the money its own settings.
+decimal_override() {
+  local key='HKCU\Control Panel\International'
+  wine reg add "$key" /v sDecimal /d "," /f >/dev/null && wine reg add "$key" /v sThousand /d "." /f >/dev/null
+  wineserver --wait
+  start_program CUPS_SERVER="$live_cups" || return 1
+  prints_report 1,4 1,7 1,2 '$1.4557' '$1.0302' '$14.0578' '$1.4557' '$1.1590' '$15.1779'
+  local status=$?
+  stop_program
+  wine reg add "$key" /v sDecimal /d "." /f >/dev/null && wine reg add "$key" /v sThousand /d "," /f >/dev/null
+  wineserver --wait
+  return $status
+}
+
+bad_input() {
+  local text
+  start_program CUPS_SERVER="$live_cups" || return 1
+  type_prices 1.4 xyz 1.2
+  text=$(message_text)
+  stop_program
+  [[ $text == *"Please input all commodities."* ]] || { echo "the message box said: $text" >&2; return 1; }
+}
+
+upgrades() {
+  msiexec_quiet /i "$next_msi" || { echo "msiexec /i of the later version exited non-zero" >&2; return 1; }
+  local entries
+  entries=$(uninstall_entries | paste -sd,)
+  [[ $entries == 3.01 ]] || { echo "uninstall entries after the upgrade: $entries" >&2; return 1; }
+  [[ -f $installed/torvel-calculator.exe ]]
+}
+
+uninstalls() {
+  msiexec_quiet /x "$next_msi" || { echo "msiexec /x exited non-zero" >&2; return 1; }
+  local left
+  left=$(find "$installed" "$shortcut" 2>/dev/null)
+  [[ -z $left ]] || { echo "left behind:"; echo "$left"; } >&2
+  [[ -z $(uninstall_entries) ]] || { echo "an uninstall entry is left" >&2; return 1; }
+  [[ -z $left ]]
+}
+
+row "silent install: files, Start-menu shortcut, uninstall entry" installs
+row "version resource of the installed program" version_resource
+row "a PC with no printer: No default printer is set up." no_printer
+row "the worked example printed through the spooler, read back" us_report
+row "a price that is not a number: the message box" bad_input
+row "a German PC: 1,4 typed, 1,4557 € printed" german_report
+row "the decimal symbol changed to a comma in the Region settings" decimal_override
+row "a later version upgrades in place" upgrades
+row "uninstall leaves nothing behind" uninstalls
+
+echo "msi: $passed passed, $failed failed"
+((failed == 0))

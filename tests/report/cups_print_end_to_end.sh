@@ -141,8 +141,10 @@ slow_service() {
   slow_pid=$!
   local i
   for ((i = 0; i < 50; ++i)); do [[ -s $work/slow.port ]] && break; sleep 0.1; done
-  slow_server=127.0.0.1:$(<"$work/slow.port")
+  slow_server=127.0.0.1:$(head -n1 "$work/slow.port")
 }
+# How many connections the fake service has taken.
+slow_connections() { echo $(($(wc -l <"$work/slow.port") - 1)); }
 
 # The row is done when the report has printed and the queue is empty.
 printed_all() {
@@ -203,6 +205,46 @@ row_done= row_wait=12 row_action=escape_once_created
 slow_service 1.5
 slow_row "Escape once the job is created, each answer 1.5 s late"
 expect_row printed=0 left=0 "message="
+
+# Escape two seconds into a wait that no answer ends: the print ends at once,
+# not when the silence runs out 10 s in, and Print again reaches the service
+# straight away (and is cancelled in turn).
+progress_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Torvel Calculator$' 2>/dev/null || true); do
+    [[ $(xprop -id "$id" WM_WINDOW_ROLE 2>/dev/null) == *'"printProgress"'* ]] && return 0
+  done
+  return 1
+}
+escape_into_silence() {
+  sleep 2
+  if ! progress_shown; then
+    echo "FAIL: no progress window two seconds into the print" >&2
+    row_failures=$((${row_failures:-0} + 1))
+  fi
+  press Escape
+  local start=$(uptime_ms) before i
+  while progress_shown && (($(uptime_ms) - start < 5000)); do sleep 0.05; done
+  escape_ms=$(($(uptime_ms) - start))
+  before=$(slow_connections)
+  press alt+p
+  for ((i = 0; i < 20 && $(slow_connections) == before; ++i)); do sleep 0.1; done
+  again_ms=$(((i < 20) ? i * 100 : -1))
+  echo "the progress window went $escape_ms ms after Escape; Print again reached the service in ${again_ms} ms"
+  press Escape
+}
+row_action=escape_into_silence row_wait=5 escape_ms= again_ms=
+slow_service 1000
+slow_row "Escape two seconds into a silent wait, then Alt+P"
+expect_row printed=0 left=0 "message="
+if [[ -z $escape_ms ]] || ((escape_ms > 1500)); then
+  echo "FAIL: the print ended ${escape_ms:-too long} ms after Escape, not within 1500 ms" >&2
+  row_failures=$((${row_failures:-0} + 1))
+fi
+if [[ -z $again_ms ]] || ((again_ms < 0)); then
+  echo "FAIL: Print again did not reach the service within 2 s" >&2
+  row_failures=$((${row_failures:-0} + 1))
+fi
 
 # The computer's clock is set an hour forward during a slow print, and an
 # hour back during a silent one (a time server, a resumed laptop): the

@@ -7,7 +7,8 @@ process that started it ends.
         that holds back every piece of every answer for DELAY seconds, as a
         remote office over a slow link does. With --unconfirmed, the document
         reaches the scheduler whole, but from then on no answer comes back,
-        on that connection or any other.
+        on that connection or any other. Prints a line "connected" for each
+        connection it takes, so that a test sees a print reach it.
 
     fake_print_service.py refusing KIND
         Answers every request the same way, whatever it asks: KIND is
@@ -54,6 +55,7 @@ async def slow(socket_path, delay, mode):
     muted = []
 
     async def serve(client_reader, client_writer):
+        print("connected", flush=True)
         server_reader, server_writer = await asyncio.open_unix_connection(socket_path)
         sent = bytearray()  # what the client said, as far as the marks need
 

@@ -125,10 +125,15 @@ void TestDefaultPrinter::tellsTheOutcomeInTime()
 }
 
 // The program ends TORVEL_END_AFTER_MS into a print, as on Exit: the printer
-// goes with it, cancelling the print and withdrawing its job, within the 2 s
-// the clerk may be kept waiting. The calling script looks at the queue.
+// goes with it, cancelling the print and withdrawing its job, within
+// TORVEL_END_WITHIN_MS, else the 2 s the clerk may be kept waiting. The
+// calling script looks at the queue.
 void TestDefaultPrinter::letsTheProgramEndWhilePrinting()
 {
+    bool withinSet = false;
+    const int within = qEnvironmentVariableIntValue("TORVEL_END_WITHIN_MS", &withinSet);
+    const qint64 limit = withinSet ? within : 2000;
+
     auto printer = std::make_unique<QtLinePrinter>();
     bool ended = false;
     PrintPriceReport(*printer, kTexts, [&](const PrintOutcome&) { ended = true; });
@@ -140,7 +145,7 @@ void TestDefaultPrinter::letsTheProgramEndWhilePrinting()
     printer.reset();
     const qint64 held = clock.elapsed();
     qInfo("the printer went in %lld ms", held);
-    QVERIFY2(held < 2000, qPrintable(QStringLiteral("the printer held the end for %1 ms").arg(held)));
+    QVERIFY2(held < limit, qPrintable(QStringLiteral("the printer held the end for %1 ms").arg(held)));
 }
 
 // Prints on the default queue, which writes its PDFs into TORVEL_PDF_DIR and

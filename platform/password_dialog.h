@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "platform/print_requester.h"
+#include "platform/print_credentials.h"
 
 class QLabel;
 class QLineEdit;

@@ -2,14 +2,14 @@
 // choice names a queue the service lacks, the service has none, or it would
 // not say.
 
-#include "platform/cups_destination.h"
+#include "platform/cups/cups_destination.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <cstring>
 
-#include "platform/cups_api.h"
+#include "platform/cups/cups_api.h"
 
 namespace torvel {
 

@@ -1,12 +1,12 @@
-#include "platform/cups_destination.h"
+#include "platform/cups/cups_destination.h"
 
 #include <QElapsedTimer>
 #include <QPageSize>
 #include <QRectF>
 #include <QSizeF>
 
-#include "platform/cups_api.h"
-#include "platform/print_requester.h"
+#include "platform/cups/cups_api.h"
+#include "platform/cups/print_requester.h"
 
 namespace torvel {
 

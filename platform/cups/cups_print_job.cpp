@@ -1,4 +1,4 @@
-#include "platform/cups_print_job.h"
+#include "platform/cups/cups_print_job.h"
 
 #include <QApplication>
 
@@ -8,11 +8,11 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/cups_destination.h"
+#include "platform/cups/cups_destination.h"
+#include "platform/cups/print_requester.h"
 #include "platform/password_dialog.h"
 #include "platform/pdf_page.h"
 #include "platform/print_document.h"
-#include "platform/print_requester.h"
 
 namespace torvel {
 

@@ -1,4 +1,4 @@
-#include "platform/cups_api.h"
+#include "platform/cups/cups_api.h"
 
 #include <QLibrary>
 

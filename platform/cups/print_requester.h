@@ -6,13 +6,9 @@
 
 #include <optional>
 
-namespace torvel {
+#include "platform/print_credentials.h"
 
-// A user name and password as the user typed them for one printer.
-struct PrintCredentials {
-    QString user;
-    QByteArray password;
-};
+namespace torvel {
 
 // What a print conversation running on its own thread needs from the
 // window's side. Each call waits for the answer, and gives up as soon as

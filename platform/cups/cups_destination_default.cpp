@@ -59,8 +59,8 @@ QString CupsDestination::missingDefault()
     if (const QString named = NamedDefault(); !named.isEmpty() && status == IPP_STATUS_ERROR_NOT_FOUND)
         return QStringLiteral("The default printer \"%1\" does not exist: ").arg(named) + sentence(words);
 
-    heard();
-    ipp_t* response = cups.cupsDoRequest(m_http, cups.ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    m_service.heard();
+    ipp_t* response = cups.cupsDoRequest(m_service.http(), cups.ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
     const ipp_status_t answer = response ? cups.ippGetStatusCode(response) : cups.cupsLastError();
     QString reason = lastError().trimmed();
     if (response)

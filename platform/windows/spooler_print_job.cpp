@@ -1,5 +1,6 @@
 #include "platform/windows/spooler_print_job.h"
 
+#include <QFont>
 #include <QGuiApplication>
 
 #include <atomic>

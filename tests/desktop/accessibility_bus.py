@@ -18,8 +18,9 @@ the program as plain keys, and nothing more is spoken. A watchdog asks both
 Orca and the program for an answer every quarter second: when Orca has not
 answered for ORCA_STALL seconds while the program answered every question
 within PROGRAM_LATE, the run ends at once with status STALLED, which says
-nothing about the program, and the caller runs the test once more. A program
-that answers late fails the test like any other fault.
+nothing about the program, and the caller runs the test once more; so it does
+when Orca claims its own command too late and the program gets it too. A
+program that answers late fails the test like any other fault.
 """
 
 import os
@@ -133,8 +134,8 @@ def text_of(accessible):
 
 
 class Stalled(Exception):
-    def __init__(self, who, what):
-        super().__init__("%s: %s has not answered for %.1f s" % (what, who.name, who.waited()))
+    def __init__(self, who, what, why=None):
+        super().__init__("%s: %s" % (what, why or "%s has not answered for %.1f s" % (who.name, who.waited())))
         self.who = who
 
 
@@ -214,11 +215,12 @@ class Watchdog:
 watchdog = None
 
 
-def pump_until(predicate, what):
+def pump_until(predicate, what, quiet=None):
     """Lets the bus deliver until predicate() holds, for TIMEOUT at most, and
-    gives up at once when Orca or the program has stalled."""
+    gives up at once when Orca or the program has stalled. With quiet, only
+    delivers for that many seconds and checks nothing."""
     context = GLib.MainContext.default()
-    deadline = time.monotonic() + TIMEOUT
+    deadline = time.monotonic() + (quiet or TIMEOUT)
     while True:
         while context.iteration(False):
             pass
@@ -227,7 +229,7 @@ def pump_until(predicate, what):
         if watchdog:
             watchdog.check(what)
         if time.monotonic() > deadline:
-            return check(False, "%s within %d s" % (what, TIMEOUT))
+            return quiet is not None or check(False, "%s within %d s" % (what, TIMEOUT))
         time.sleep(0.02)
 
 
@@ -605,10 +607,20 @@ def main():
 
         await_speech(orca, spoken, CALCULATE_DESCRIPTION, "the message box closed")
 
-        # Action: Orca's "read the window title". Expected: the caption.
-        spoken = orca.mark()
+        # Action: Orca's "read the window title". Expected: the caption,
+        # and nothing done in the program. Qt 6.4 gives a key to the program
+        # when the registry has not answered within 0.1 s, with every key
+        # queued behind it, and Orca takes that long now and then when the
+        # machine is busy: its command then also presses Calculate. Orca was
+        # late, not the program, as with a stall.
+        spoken, titled = orca.mark(), len(heard)
         keys(TITLE_KEYS)
         pump_until(lambda: WINDOW in orca.said(spoken), "the title command: Orca says %r alone" % WINDOW)
+        pump_until(lambda: False, "", quiet=0.5)
+        acted = [e for e in heard[titled:] if e.type in ("focus:", "window:activate")]
+        if acted and watchdog:
+            raise Stalled(watchdog.orca, "the title command", "Orca claimed its keys too late, and the program "
+                          "acted on them: %s" % acted)
 
         # State: a new powder price in its field. Action: Alt+C from the
         # field; then another powder price, and a click on Calculate.

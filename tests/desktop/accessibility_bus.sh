@@ -83,7 +83,8 @@ run_once() {
 }
 
 xvfb_session_start "$work"
-# Status 75: Orca stopped answering while the program answered throughout
+# Status 75: Orca stopped answering, or claimed its command too late, while
+# the program answered throughout
 # (accessibility_bus.py tells how). That run says nothing about the program,
 # and a second run decides; a second stall fails.
 for attempt in 1 2; do
@@ -92,9 +93,9 @@ for attempt in 1 2; do
   ((status == 75)) || break
   stalls=$((stalls + 1))
   if ((attempt == 1)); then
-    echo "Orca stalled, not the program: the test runs once more" >&2
+    echo "Orca was late, not the program: the test runs once more" >&2
   else
-    echo "FAIL: Orca stalled in both runs" >&2
+    echo "FAIL: Orca was late in both runs" >&2
   fi
 done
 exit "$status"

@@ -84,9 +84,8 @@ run_once() {
 
 xvfb_session_start "$work"
 # Status 75: Orca stopped answering, or claimed its command too late, while
-# the program answered throughout
-# (accessibility_bus.py tells how). That run says nothing about the program,
-# and a second run decides; a second stall fails.
+# the program answered throughout (accessibility_bus.py tells how). That run
+# says nothing about the program, and a second run decides; a second fails.
 for attempt in 1 2; do
   status=0
   run_once "$attempt" || status=$?

@@ -147,6 +147,7 @@ class Asked:
 
     def __init__(self, name, bus, destinations, path, interface, method):
         self.name = name
+        self.destinations = destinations
         self.longest = 0.0  # of the answers so far
         self.since = None  # when the question now unanswered was asked
         self.stopped = threading.Event()
@@ -503,6 +504,9 @@ def start_watchdog(program):
 
     if pump_until(found, "Orca on the accessibility bus"):
         watchdog = Watchdog(accessibility_bus(), program.pid, orca[0].get_process_id())
+        check(watchdog.program.destinations and watchdog.orca.destinations,
+              "the watchdog finds the program and Orca on the bus: %s %s"
+              % (watchdog.program.destinations, watchdog.orca.destinations))
 
 
 def main():

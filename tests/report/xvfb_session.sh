@@ -1,7 +1,9 @@
 # A private X server for driving the real program with xdotool. Source this
 # file, then:
-#   xvfb_session_start DIR      starts Xvfb on a free display and exports DISPLAY
-#                               (and QT_QPA_PLATFORM=xcb)
+#   xvfb_session_start DIR [OPTION...]
+#                               starts Xvfb on a free display, with any further
+#                               Xvfb options, and exports DISPLAY (and
+#                               QT_QPA_PLATFORM=xcb)
 #   xvfb_find_window REGEX      prints the id of the visible window whose title
 #                               matches, waiting up to 30 s
 #   xvfb_wait_gone WINDOW       waits up to 30 s for the window to disappear
@@ -11,6 +13,7 @@ xvfb_pid=
 
 xvfb_session_start() {
   local dir=$1 attempt i display
+  shift
   # Other X servers on this machine start from :0 and can hand a display number
   # over while one is stopping and the next starting; a random high number
   # keeps out of their way, and a server counts only once it answers.
@@ -19,7 +22,7 @@ xvfb_session_start() {
     [[ -e /tmp/.X${display#:}-lock ]] && continue
     # -noreset: the probe below is the first client, and the server would
     # otherwise reset when it leaves, refusing the next client meanwhile.
-    setsid Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>>"$dir/xvfb.log" </dev/null &
+    setsid Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset "$@" 2>>"$dir/xvfb.log" </dev/null &
     xvfb_pid=$!
     for ((i = 0; i < 100; ++i)); do
       kill -0 "$xvfb_pid" 2>/dev/null || break

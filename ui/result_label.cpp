@@ -2,6 +2,11 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QStyle>
 
 namespace torvel {
@@ -58,7 +63,8 @@ public:
         return s;
     }
 
-    // The text: the price, read-only, with no caret and no selection.
+    // The text: the price, read-only, with no caret; the mouse may select
+    // part of it, and so may a reader.
     QString text(int startOffset, int endOffset) const override
     {
         return label().text().mid(startOffset, endOffset - startOffset);
@@ -66,11 +72,21 @@ public:
     int characterCount() const override { return int(label().text().size()); }
     int cursorPosition() const override { return 0; }
     void setCursorPosition(int) override {}
-    int selectionCount() const override { return 0; }
-    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    int selectionCount() const override { return label().hasSelectedText() ? 1 : 0; }
+    void selection(int, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+        if (label().hasSelectedText()) {
+            *startOffset = label().selectionStart();
+            *endOffset = *startOffset + int(label().selectedText().size());
+        }
+    }
+    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+    void removeSelection(int) override { editableLabel().setSelection(0, 0); }
+    void setSelection(int, int startOffset, int endOffset) override
+    {
+        editableLabel().setSelection(startOffset, endOffset - startOffset);
+    }
     void scrollToSubstring(int, int) override {}
     QString attributes(int, int* startOffset, int* endOffset) const override
     {
@@ -109,6 +125,7 @@ private:
     }
 
     const QLabel& label() const { return *static_cast<const QLabel*>(widget()); }
+    QLabel& editableLabel() { return *static_cast<QLabel*>(widget()); }
 };
 
 QAccessibleInterface* accessibleResultLabel(const QString& className, QObject* object)
@@ -136,10 +153,16 @@ ResultLabel::ResultLabel(const QString& accessibleName, const QString& accessibl
     setTextFormat(Qt::PlainText);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
+    // Selectable text takes the focus when clicked, as a desktop program's
+    // read-only text does, so that Ctrl+C reaches it; it stays out of the
+    // Tab chain.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
-void ResultLabel::setPrice(const QString& price)
+void ResultLabel::setPrice(const QString& price, const QString& amount)
 {
+    m_amount = amount;
     const QString old = text();
     if (price == old)
         return;
@@ -148,6 +171,43 @@ void ResultLabel::setPrice(const QString& price)
     // edited field change: a calculation inserts, a clear removes.
     QAccessibleTextUpdateEvent event(this, 0, old, price);
     QAccessible::updateAccessibility(&event);
+}
+
+// Qt's own label menu, Copy and Select All, followed by the label's actions.
+void ResultLabel::contextMenuEvent(QContextMenuEvent* event)
+{
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &ResultLabel::copySelection);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(hasSelectedText());
+    QAction* selectAll = menu->addAction(QStringLiteral("Select All"), this,
+                                         [this] { setSelection(0, int(text().size())); });
+    selectAll->setEnabled(!text().isEmpty());
+    if (!actions().isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(actions());
+    }
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
+void ResultLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+// The selected characters exactly as shown. Qt's own copy would write the
+// no-break space of a currency form as a plain space.
+void ResultLabel::copySelection()
+{
+    if (hasSelectedText())
+        QGuiApplication::clipboard()->setText(selectedText());
 }
 
 } // namespace torvel

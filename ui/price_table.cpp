@@ -45,6 +45,36 @@ QString PlainCell(QString cell)
     return cell;
 }
 
+// A LibreOffice number format that writes an amount as the window shows it:
+// the text around its digits kept as literals, the digits as a number with
+// four decimals, grouped where the window groups. The code is read in US
+// English and shown with the separators of the reader's own locale. A
+// negative amount takes the second part, which shows the value without its
+// sign, as the window's text already holds the sign.
+QString LibreOfficeFormat(const QString& shown, const QString& amount)
+{
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown.at(i).isDigit()) {
+            first = first < 0 ? i : first;
+            last = i;
+        }
+    }
+    if (first < 0)
+        return {};
+    const auto literal = [](QString text) {
+        text.remove(u'"');
+        return text.isEmpty() ? text : u'"' + text + u'"';
+    };
+    qsizetype separators = 0;
+    for (QChar ch : shown.mid(first, last - first + 1))
+        separators += ch.isDigit() ? 0 : 1;
+    const QString number = separators > 1 ? QStringLiteral("#,##0.0000") : QStringLiteral("0.0000");
+    const QString section = literal(shown.left(first)) + number + literal(shown.mid(last + 1));
+    return amount.startsWith(u'-') ? QStringLiteral("0.0000;") + section : section;
+}
+
 } // namespace
 
 QString PriceTableText(const ShownPrices& prices)
@@ -67,14 +97,16 @@ QString PriceTableHtml(const ShownPrices& prices)
     for (const QList<Cell>& row : TableRows(prices)) {
         html += QStringLiteral("<tr>");
         for (const Cell& cell : row) {
-            // LibreOffice takes a currency text in an HTML cell for text. It
-            // reads sdval as the value, in the language that sdnum names
+            // LibreOffice takes a currency text in an HTML cell for text, and
+            // a cell with a value for that value in its own number format.
+            // sdval is the value, read in the language that sdnum names
             // (1033, US English, whose decimal point the amount has), and
-            // shows it in the clerk's own number form; other readers skip
+            // sdnum's format shows it as the window does; other readers skip
             // both attributes.
             const QString value = cell.amount.isEmpty()
                 ? QString()
-                : QStringLiteral(" sdval=\"%1\" sdnum=\"1033;\"").arg(cell.amount.toHtmlEscaped());
+                : QStringLiteral(" sdval=\"%1\" sdnum=\"1033;0;%2\"")
+                      .arg(cell.amount.toHtmlEscaped(), LibreOfficeFormat(cell.text, cell.amount).toHtmlEscaped());
             html += QStringLiteral("<td%1>").arg(value) + cell.text.toHtmlEscaped() + QStringLiteral("</td>");
         }
         if (row.isEmpty())

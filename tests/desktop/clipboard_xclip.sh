@@ -78,8 +78,9 @@ click_at() { # X Y REPEAT
   xdotool mousemove --window "$window" $(($1 * width / 520)) $(($2 * width / 520)) click --repeat "$3" --delay 60 1
 }
 
-table_html() { # BUTTER CHEESE POWDER, then six "shown amount" pairs
-  local html row
+table_html() { # FORMAT BUTTER CHEESE POWDER, then six "shown amount" pairs
+  local html row format=$1
+  shift
   html='<html><head><meta charset="utf-8"></head><body><table>'$'\n'
   html+="<tr><td>CME Butter Price</td><td>$1</td></tr>"$'\n'
   html+="<tr><td>CME Cheese Price</td><td>$2</td></tr>"$'\n'
@@ -88,15 +89,18 @@ table_html() { # BUTTER CHEESE POWDER, then six "shown amount" pairs
   shift 3
   for row in "Class 4A" "Class 4B"; do
     html+="<tr><td>$row</td>"
-    html+="<td sdval=\"$2\" sdnum=\"1033;\">$1</td><td sdval=\"$4\" sdnum=\"1033;\">$3</td>"
-    html+="<td sdval=\"$6\" sdnum=\"1033;\">$5</td></tr>"$'\n'
+    html+="<td sdval=\"$2\" sdnum=\"1033;0;$format\">$1</td><td sdval=\"$4\" sdnum=\"1033;0;$format\">$3</td>"
+    html+="<td sdval=\"$6\" sdnum=\"1033;0;$format\">$5</td></tr>"$'\n'
     shift 6
   done
   printf '%s' "$html</table></body></html>"
 }
 
-copy_row() { # LANG BUTTER CHEESE POWDER FAT4A SNF4A CWT4A FAT4B SNF4B CWT4B
-  local lang=$1 text
+# LibreOffice's number format for the amounts: the window's text around
+# the digits as literals.
+copy_row() { # LANG FORMAT BUTTER CHEESE POWDER FAT4A SNF4A CWT4A FAT4B SNF4B CWT4B
+  local lang=$1 format=$2 text
+  shift
   start_and_calculate "$lang" "$2" "$3" "$4"
   xdotool key ctrl+shift+c
   sleep 0.5
@@ -108,11 +112,11 @@ copy_row() { # LANG BUTTER CHEESE POWDER FAT4A SNF4A CWT4A FAT4B SNF4B CWT4B
   echo "--- $lang, as HTML:"
   clipboard -t text/html
   expect "$lang: the table as HTML" \
-    "$(table_html "$2" "$3" "$4" "$5" 1.4557 "$6" 1.0302 "$7" 14.0578 "$8" 1.4557 "$9" 1.1590 "${10}" 15.1779)" \
+    "$(table_html "$format" "$2" "$3" "$4" "$5" 1.4557 "$6" 1.0302 "$7" 14.0578 "$8" 1.4557 "$9" 1.1590 "${10}" 15.1779)" \
     "$(clipboard -t text/html)"
 }
 
-copy_row en_US.UTF-8 1.4 1.7 1.2 '$1.4557' '$1.0302' '$14.0578' '$1.4557' '$1.1590' '$15.1779'
+copy_row en_US.UTF-8 '&quot;$&quot;0.0000' 1.4 1.7 1.2 '$1.4557' '$1.0302' '$14.0578' '$1.4557' '$1.1590' '$15.1779'
 
 # Still in US English. The Class 4A CWT result's middle, at 96 DPI: its frame
 # at (40, 128), the result at (352, 32) in it, 72 x 21 pixels.
@@ -136,7 +140,7 @@ kill "$keeper" 2>/dev/null || true
 keeper=
 stop_program
 
-copy_row de_DE.UTF-8 1,4 1,7 1,2 $'1,4557\xc2\xa0€' $'1,0302\xc2\xa0€' $'14,0578\xc2\xa0€' $'1,4557\xc2\xa0€' \
+copy_row de_DE.UTF-8 $'0.0000&quot;\xc2\xa0€&quot;' 1,4 1,7 1,2 $'1,4557\xc2\xa0€' $'1,0302\xc2\xa0€' $'14,0578\xc2\xa0€' $'1,4557\xc2\xa0€' \
   $'1,1590\xc2\xa0€' $'15,1779\xc2\xa0€'
 stop_program
 

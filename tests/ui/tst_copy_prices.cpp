@@ -66,12 +66,23 @@ Grid htmlCells(const QString& html)
     return rows;
 }
 
+// What LibreOffice reads of each result cell: the value, and the format code
+// that shows it (read in US English, shown in the reader's locale).
 QStringList sdvals(const QString& html)
 {
     QStringList values;
-    static const QRegularExpression sdval(QStringLiteral("<td sdval=\"([^\"]*)\" sdnum=\"1033;\">"));
+    static const QRegularExpression sdval(QStringLiteral("<td sdval=\"([^\"]*)\" sdnum=\"1033;0;([^\"]*)\">"));
     for (const QRegularExpressionMatch& m : sdval.globalMatch(html))
-        values << m.captured(1);
+        values << m.captured(1) + QStringLiteral(" as ") + m.captured(2).replace(QStringLiteral("&quot;"), "\"");
+    return values;
+}
+
+// Each amount with the format that shows it as the window does.
+QStringList valued(const QStringList& amounts, const QString& format, const QString& negativeFormat = {})
+{
+    QStringList values;
+    for (const QString& amount : amounts)
+        values << amount + QStringLiteral(" as ") + (amount.startsWith(u'-') ? negativeFormat : format);
     return values;
 }
 
@@ -121,28 +132,30 @@ void TestCopyPrices::copyPricesPutsTheTableOnTheClipboard_data()
     QTest::addColumn<QStringList>("typed");
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<QStringList>("amounts");
+    QTest::addColumn<QStringList>("values");
 
     const QLocale enUs(QLocale::English, QLocale::UnitedStates);
     const QStringList workedExample{"1.4", "1.7", "1.2"};
+    const QStringList dollars = valued(kWorkedAmounts, QStringLiteral("\"$\"0.0000"));
     QTest::newRow("worked example, US English")
-        << enUs << workedExample << "cmdCalculate" << workedExampleResults() << kWorkedAmounts;
+        << enUs << workedExample << "cmdCalculate" << workedExampleResults() << dollars;
     QTest::newRow("worked example, German")
         << QLocale(QLocale::German, QLocale::Germany) << QStringList{"1,4", "1,7", "1,2"} << "cmdCalculate"
-        << germanWorkedExampleResults() << kWorkedAmounts;
-    // The amounts keep the sign that the parentheses show.
+        << germanWorkedExampleResults() << valued(kWorkedAmounts, QStringLiteral("0.0000\"\u00a0€\""));
+    // The amounts keep the sign that the parentheses show; the format shows
+    // them as the window does.
     QTest::newRow("all zero, negative amounts")
         << enUs << QStringList{"0", "0", "0"} << "cmdCalculate"
         << QStringList{"($0.2243)", "($0.1698)", "($2.2622)", "($0.2243)", "($0.1443)", "($2.0402)"}
-        << QStringList{"-0.2243", "-0.1698", "-2.2622", "-0.2243", "-0.1443", "-2.0402"};
+        << valued({"-0.2243", "-0.1698", "-2.2622", "-0.2243", "-0.1443", "-2.0402"}, {},
+                  QStringLiteral("0.0000;\"($\"0.0000\")\""));
     // A tab in a typed price would split its cell.
     QTest::newRow("a typed price with a tab in it")
-        << enUs << QStringList{"1.4", "1.7", "1.2\t"} << "cmdCalculate" << workedExampleResults()
-        << kWorkedAmounts;
+        << enUs << QStringList{"1.4", "1.7", "1.2\t"} << "cmdCalculate" << workedExampleResults() << dollars;
     // Ctrl+Shift+C from anywhere in the window, a clicked result too.
     for (const QString& focus : kTabOrder + QStringList{"lbl4BSNF"})
         QTest::addRow("from %s", qPrintable(focus))
-            << enUs << workedExample << focus << workedExampleResults() << kWorkedAmounts;
+            << enUs << workedExample << focus << workedExampleResults() << dollars;
 }
 
 void TestCopyPrices::copyPricesPutsTheTableOnTheClipboard()
@@ -151,7 +164,7 @@ void TestCopyPrices::copyPricesPutsTheTableOnTheClipboard()
     QFETCH(QStringList, typed);
     QFETCH(QString, focus);
     QFETCH(QStringList, shown);
-    QFETCH(QStringList, amounts);
+    QFETCH(QStringList, values);
     QLocale::setDefault(locale);
     CalculatorFixture f;
     QVERIFY(f.open());
@@ -169,9 +182,10 @@ void TestCopyPrices::copyPricesPutsTheTableOnTheClipboard()
     cellInputs[2].replace(u'\t', u' ');
     QCOMPARE(textCells(copied->text()), expectedCells(cellInputs, shown));
     // A word processor keeps the table; the amounts travel beside the shown
-    // prices for a spreadsheet that would read a currency text as text.
+    // prices for a spreadsheet that would read a currency text as text, with
+    // a format for a reader that shows a cell's value rather than its text.
     QCOMPARE(htmlCells(copied->html()), expectedCells(cellInputs, shown));
-    QCOMPARE(sdvals(copied->html()), amounts);
+    QCOMPARE(sdvals(copied->html()), values);
     QCOMPARE(f.control("spokenNotice")->accessibleName(), kCopied);
     QVERIFY(f.control("spokenNotice")->isVisible());
     // The key copied and did nothing else.

@@ -1,8 +1,8 @@
 #include "ui/frmcalculator.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>

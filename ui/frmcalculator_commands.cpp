@@ -76,8 +76,8 @@ void frmCalculator::calculateClicked()
     c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, money), PriceAmount(prices->Class4BSnf));
     c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, money), PriceAmount(prices->Class4BCwt));
     m_copyPrices->setEnabled(true);
-    // The results never take the focus, so a reader would not speak their
-    // changes: the notice speaks all six wherever the focus is.
+    // The results take the focus only from a click, so a reader would not
+    // speak their changes: the notice speaks all six wherever the focus is.
     m_notice->say(SpokenPrices(c));
 }
 

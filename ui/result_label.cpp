@@ -239,7 +239,9 @@ int ResultLabel::offsetAt(int x) const
 
 void ResultLabel::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
+    // An empty result has nothing to select, and leaves the focus where the
+    // clerk is typing.
+    if (event->button() != Qt::LeftButton || text().isEmpty())
         return QLabel::mousePressEvent(event);
     // Selectable text takes the focus when clicked, as a desktop program's
     // read-only text does, so that Ctrl+C reaches it. Its focus policy stays

@@ -221,6 +221,10 @@ void TestCopyPrices::copyPricesWithNoResultsKeepsTheClipboard()
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
     f.text("txtCMEButter")->setFocus();
     f.text("txtCMEButter")->setText(QStringLiteral("1.4"));
+    // An empty result has nothing to select, and a click on it leaves the
+    // focus in the field.
+    QTest::mouseClick(f.label("lbl4AFAT"), Qt::LeftButton);
+    QCOMPARE(f.focusName(), QStringLiteral("txtCMEButter"));
 
     f.press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
 

@@ -31,16 +31,32 @@ bool IsNumericText(const QString& text, const QLocale& locale)
     return std::isfinite(TextToNumber(text, locale));
 }
 
-QString FormatPrice(double amount, const QLocale& locale)
+namespace {
+
+constexpr int kDecimals = 4;
+
+// A minus sign or parentheses around 0.0000 reads to a clerk as an error.
+double WithoutNegativeZero(double amount)
 {
-    constexpr int kDecimals = 4;
-    // A minus sign or parentheses around 0.0000 reads to a clerk as an error.
     if (std::signbit(amount) && amount > -0.001
         && QString::number(-amount, 'f', kDecimals) == QLatin1String("0.0000"))
-        amount = 0.0;
+        return 0.0;
+    return amount;
+}
+
+} // namespace
+
+QString FormatPrice(double amount, const QLocale& locale)
+{
     if (const std::optional<CurrencyFormat> own = UserCurrencyFormat(locale))
-        return FormatCurrency(QString::number(amount, 'f', kDecimals), *own);
-    return locale.toCurrencyString(amount, QString(), kDecimals);
+        return FormatCurrency(PriceAmount(amount), *own);
+    return locale.toCurrencyString(WithoutNegativeZero(amount), QString(), kDecimals);
+}
+
+// The same rounding as the currency text, which Qt writes with these digits.
+QString PriceAmount(double amount)
+{
+    return QString::number(WithoutNegativeZero(amount), 'f', kDecimals);
 }
 
 } // namespace torvel

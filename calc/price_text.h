@@ -24,4 +24,9 @@ double TextToNumber(const QString& text, const QLocale& locale = NumericLocale()
 // rounds to zero is shown as a plain zero, never with a negative sign.
 QString FormatPrice(double amount, const QLocale& locale = MonetaryLocale());
 
+// The amount FormatPrice shows, as a plain decimal with a point, a leading
+// minus for a negative amount and no grouping ("-0.2243"), for programs that
+// read numbers rather than a clerk's text.
+QString PriceAmount(double amount);
+
 } // namespace torvel

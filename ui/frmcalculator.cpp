@@ -2,7 +2,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include "platform/line_printer.h"
 
 #include "ui/keyboard_flow.h"
+#include "ui/result_label.h"
 #include "ui/spoken_notice.h"
 
 namespace torvel {
@@ -72,6 +75,19 @@ frmCalculator::frmCalculator(MessageBox& messageBox, LinePrinter& printer, QWidg
     connect(c.cmdClear, &QPushButton::clicked, this, &frmCalculator::clearClicked);
     connect(c.cmdPrint, &QPushButton::clicked, this, &frmCalculator::printClicked);
     connect(c.cmdExit, &QPushButton::clicked, this, &frmCalculator::exitClicked);
+
+    // Ctrl+Shift+C from anywhere in the window, and the context menu of the
+    // results: the frame's own, which its captions pass on, and each result's.
+    m_copyPrices = new QAction(QStringLiteral("Copy &Prices"), this);
+    m_copyPrices->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_copyPrices->setShortcutContext(Qt::WindowShortcut);
+    m_copyPrices->setEnabled(false);
+    connect(m_copyPrices, &QAction::triggered, this, &frmCalculator::copyPricesTriggered);
+    addAction(m_copyPrices);
+    c.Frame2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    c.Frame2->addAction(m_copyPrices);
+    for (ResultLabel* result : {c.lbl4AFAT, c.lbl4ASNF, c.lbl4ACount, c.lbl4BFAT, c.lbl4BSNF, c.lbl4BCount})
+        result->addAction(m_copyPrices);
 
     m_progressDelay.setSingleShot(true);
     m_progressDelay.setInterval(1000);

@@ -6,6 +6,8 @@
 
 #include "ui/calculator_controls.h"
 
+class QAction;
+
 namespace torvel {
 
 class LinePrinter;
@@ -35,6 +37,7 @@ private slots:
     void clearClicked();
     void printClicked();
     void exitClicked();
+    void copyPricesTriggered();
     void setProgramIcon();
     void printEnded(const PrintOutcome& outcome);
     void printLasting();
@@ -45,6 +48,9 @@ private:
     LinePrinter& m_printer;
     CalculatorControls m_controls;
     SpokenNotice* m_notice = nullptr;
+    // Copies the inputs and results as a table; there is nothing to copy
+    // while the results are empty.
+    QAction* m_copyPrices = nullptr;
     // A print under way: the window goes on working meanwhile, and after a
     // second it shows a small progress window to cancel it from.
     bool m_printing = false;

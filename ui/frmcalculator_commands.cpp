@@ -2,6 +2,8 @@
 
 #include "ui/frmcalculator.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
@@ -11,6 +13,7 @@
 #include "calc/regional_settings.h"
 #include "platform/message_box.h"
 #include "report/price_report.h"
+#include "ui/price_table.h"
 #include "ui/print_progress.h"
 #include "ui/result_label.h"
 #include "ui/spoken_notice.h"
@@ -26,6 +29,15 @@ QString SpokenPrices(const CalculatorControls& c)
     return QStringLiteral("Class 4A: FAT %1, SNF %2, cwt %3. Class 4B: FAT %4, SNF %5, cwt %6.")
         .arg(c.lbl4AFAT->text(), c.lbl4ASNF->text(), c.lbl4ACount->text(), c.lbl4BFAT->text(),
              c.lbl4BSNF->text(), c.lbl4BCount->text());
+}
+
+ShownPrices Shown(const CalculatorControls& c)
+{
+    return {{c.txtCMEButter->text(), c.txtCMECheese->text(), c.txtAveragePowder->text()},
+            {c.lbl4AFAT->text(), c.lbl4ASNF->text(), c.lbl4ACount->text(), c.lbl4BFAT->text(),
+             c.lbl4BSNF->text(), c.lbl4BCount->text()},
+            {c.lbl4AFAT->amount(), c.lbl4ASNF->amount(), c.lbl4ACount->amount(), c.lbl4BFAT->amount(),
+             c.lbl4BSNF->amount(), c.lbl4BCount->amount()}};
 }
 
 } // namespace
@@ -57,14 +69,15 @@ void frmCalculator::calculateClicked()
         return;
     }
 
-    c.lbl4AFAT->setPrice(FormatPrice(prices->Class4AFat, money));
-    c.lbl4ASNF->setPrice(FormatPrice(prices->Class4ASnf, money));
-    c.lbl4ACount->setPrice(FormatPrice(prices->Class4ACwt, money));
-    c.lbl4BFAT->setPrice(FormatPrice(prices->Class4BFat, money));
-    c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, money));
-    c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, money));
-    // The results never take the focus, so a reader would not speak their
-    // changes: the notice speaks all six wherever the focus is.
+    c.lbl4AFAT->setPrice(FormatPrice(prices->Class4AFat, money), PriceAmount(prices->Class4AFat));
+    c.lbl4ASNF->setPrice(FormatPrice(prices->Class4ASnf, money), PriceAmount(prices->Class4ASnf));
+    c.lbl4ACount->setPrice(FormatPrice(prices->Class4ACwt, money), PriceAmount(prices->Class4ACwt));
+    c.lbl4BFAT->setPrice(FormatPrice(prices->Class4BFat, money), PriceAmount(prices->Class4BFat));
+    c.lbl4BSNF->setPrice(FormatPrice(prices->Class4BSnf, money), PriceAmount(prices->Class4BSnf));
+    c.lbl4BCount->setPrice(FormatPrice(prices->Class4BCwt, money), PriceAmount(prices->Class4BCwt));
+    m_copyPrices->setEnabled(true);
+    // The results take the focus only from a click, so a reader would not
+    // speak their changes: the notice speaks all six wherever the focus is.
     m_notice->say(SpokenPrices(c));
 }
 
@@ -85,6 +98,15 @@ void frmCalculator::clearClicked()
     c.lbl4BSNF->setPrice({});
     c.lbl4BFAT->setPrice({});
     c.lbl4BCount->setPrice({});
+    m_copyPrices->setEnabled(false);
+}
+
+// What the window shows, as it shows it, like the printed report: a typed
+// price edited after Calculate is copied as it now stands.
+void frmCalculator::copyPricesTriggered()
+{
+    QGuiApplication::clipboard()->setMimeData(PriceTableMimeData(Shown(m_controls)));
+    m_notice->say(QStringLiteral("Prices copied."));
 }
 
 // One print at a time: a second press while the first is under way would

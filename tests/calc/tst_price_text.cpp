@@ -192,6 +192,9 @@ void TestPriceText::formatPrice()
     QFETCH(QString, expected);
 
     QCOMPARE(FormatPrice(amount, locale), expected);
+    // The plain amount has the digits of the shown price, and its sign; the
+    // C locale shows a price without symbol or grouping.
+    QCOMPARE(PriceAmount(amount), FormatPrice(amount, QLocale::c()));
 }
 
 // Amounts are never abbreviated or put in scientific notation: a clerk reads

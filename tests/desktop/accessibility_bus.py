@@ -557,6 +557,9 @@ def main():
                    "six result text changes after Calculate")
         check_announced(results, calculated, "insert")
         await_speech(orca, spoken, spoken_prices(price for _, _, price in RESULTS), "Enter on Calculate")
+        spoken = orca.mark()
+        keys("ctrl+shift+c")
+        await_speech(orca, spoken, "Prices copied.", "Ctrl+Shift+C")
 
         # Action: Clear. Expected: each result announces that its price is
         # gone and reads as empty, and the focus is on the butter field. Orca

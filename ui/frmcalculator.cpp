@@ -123,6 +123,8 @@ bool frmCalculator::event(QEvent* event)
 // printer withdraws its job as it goes.
 void frmCalculator::closeEvent(QCloseEvent* event)
 {
+    // A closed window shows no progress window for a print it has cancelled.
+    m_progressDelay.stop();
     cancelPrint();
     QWidget::closeEvent(event);
 }

@@ -1,3 +1,4 @@
+#include <QOperatingSystemVersion>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -120,6 +121,8 @@ void TestCalculatorCommands::calculateShowsSixPrices()
     QFETCH(QLocale, locale);
     QFETCH(QStringList, typed);
     QFETCH(QStringList, expected);
+    if (locale == QLocale::system() && QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+        QSKIP("Windows takes the money setting from the Region settings, not the environment");
     QLocale::setDefault(locale);
     // A money setting apart from LANG (en_US under CTest), which a locale the
     // program chose must override.

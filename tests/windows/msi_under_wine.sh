@@ -15,7 +15,7 @@ msi=$1 next_msi=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_session.sh"
 . "$here/../report/private_cups.sh"
-private_cups_require xdotool xclip pdftotext python3 localedef
+private_cups_require xdotool xclip pdftotext msiinfo localedef
 
 work=$(mktemp -d /tmp/torvel-wine-msi.XXXXXX)
 chmod 0755 "$work"
@@ -48,7 +48,10 @@ private_cups_add_pdf_queue "torvelwine$$" "$work/out" || exit 1
 
 installed="$WINEPREFIX/drive_c/Program Files/Torvel Calculator"
 program='C:\Program Files\Torvel Calculator\torvel-calculator.exe'
-shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Torvel Calculator.lnk"
+# The MSI installs per machine (ALLUSERS=1), whose Start menu is ProgramData's;
+# Wine 8 puts the shortcut of a per-machine install in the user's Start menu.
+shortcuts=("$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Torvel Calculator.lnk"
+           "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Torvel Calculator.lnk")
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 # The uninstall entries whose name is the program's, one line each: "version".
@@ -74,14 +77,16 @@ installs() {
               libwinpthread-1.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll LICENSE.txt; do
     [[ -f $installed/$file ]] || { echo "not installed: $file" >&2; missing=1; }
   done
-  [[ -f $shortcut ]] || { echo "no Start-menu shortcut named Torvel Calculator" >&2; missing=1; }
+  [[ -f ${shortcuts[0]} || -f ${shortcuts[1]} ]] ||
+    { echo "no Start-menu shortcut named Torvel Calculator" >&2; missing=1; }
+  msiinfo export "$msi" Property | tr -d '\r' | grep -qx $'ALLUSERS\t1' || { echo "the MSI does not install per machine" >&2; missing=1; }
   [[ $(uninstall_entries) == 3.00 ]] || { echo "uninstall entries: $(uninstall_entries | paste -sd,)" >&2; missing=1; }
   ((!missing))
 }
 
 # Properties > Details, read back from the installed program.
 version_resource() {
-  python3 - "$installed/torvel-calculator.exe" <<'PY'
+  /usr/bin/python3 - "$installed/torvel-calculator.exe" <<'PY'
 import sys, pefile
 pe = pefile.PE(sys.argv[1])
 fields = {}
@@ -158,7 +163,10 @@ printed_lines() {
   done
   [[ -n $pdf ]] || { echo "no PDF within 60 s; jobs: $(lpstat -W all -o 2>&1 | paste -sd';')" >&2; return 1; }
   sleep 0.5
-  pdftotext -layout "$pdf" - | sed -e 's/\f//g' -e 's/^ *//' -e 's/ *$//' -e 's/  */ /g' | grep -v '^$'
+  # Wine's PostScript driver names the hyphen's glyph "hyphen", which
+  # pdftotext reads back as a soft hyphen (U+00AD): the same mark on paper.
+  pdftotext -layout "$pdf" - | sed -e 's/\f//g' -e 's/\xc2\xad/-/g' -e 's/^ *//' -e 's/ *$//' -e 's/  */ /g' |
+    grep -v '^$'
 }
 
 # Types the prices, prints, and compares the page with the report's lines.
@@ -244,7 +252,7 @@ upgrades() {
 uninstalls() {
   msiexec_quiet /x "$next_msi" || { echo "msiexec /x exited non-zero" >&2; return 1; }
   local left
-  left=$(find "$installed" "$shortcut" 2>/dev/null)
+  left=$(find "$installed" "${shortcuts[@]}" 2>/dev/null)
   [[ -z $left ]] || { echo "left behind:"; echo "$left"; } >&2
   [[ -z $(uninstall_entries) ]] || { echo "an uninstall entry is left" >&2; return 1; }
   [[ -z $left ]]

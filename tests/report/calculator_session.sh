@@ -235,7 +235,7 @@ print_row() {
   # Jobs that the scheduler still has to finish are not left over yet.
   for ((i = 0; i < 100; ++i)); do
     (($(row_jobs) > 0)) || break
-    LC_ALL=C lpstat -p 2>/dev/null | grep -q 'now printing' || break
+    LC_ALL=C lpstat -p 2>/dev/null | grep 'now printing' >/dev/null || break
     sleep 0.1
   done
   row_left=$(row_jobs)

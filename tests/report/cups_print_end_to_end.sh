@@ -261,7 +261,7 @@ clock_row() {
 # libfaketime cannot join a program built with AddressSanitizer: preloaded
 # after the runtime the program hangs at start, before it the runtime refuses
 # to run. The sanitizer suite leaves these rows to the plain build.
-if ldd "$calculator" | grep -q libasan; then
+if ldd "$calculator" | grep libasan >/dev/null; then
   echo "-- the clock rows: left to the build without AddressSanitizer"
 else
   faketime_library=$(dpkg -L libfaketime | grep '/libfaketimeMT\.so\.1$')
@@ -350,7 +350,7 @@ password_dialog() {
   echo "the dialog: ${row_dialog:-(none within 20 s)}"
   [[ -n $row_dialog ]] || return 0
   for id in $(xdotool search --onlyvisible --name '^Torvel Calculator$'); do
-    xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL && xdotool windowfocus --sync "$id"
+    xprop -id "$id" _NET_WM_STATE | grep _NET_WM_STATE_MODAL >/dev/null && xdotool windowfocus --sync "$id"
   done
   return 0
 }

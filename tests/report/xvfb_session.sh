@@ -57,7 +57,7 @@ xvfb_find_window() {
 xvfb_wait_gone() {
   local window=$1 i
   for ((i = 0; i < 300; ++i)); do
-    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$window" || return 0
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -x "$window" >/dev/null || return 0
     sleep 0.1
   done
   echo "FAIL: window $window still open after 30 s" >&2

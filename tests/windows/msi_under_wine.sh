@@ -79,7 +79,7 @@ installs() {
   done
   [[ -f ${shortcuts[0]} || -f ${shortcuts[1]} ]] ||
     { echo "no Start-menu shortcut named Torvel Calculator" >&2; missing=1; }
-  msiinfo export "$msi" Property | tr -d '\r' | grep -qx $'ALLUSERS\t1' || { echo "the MSI does not install per machine" >&2; missing=1; }
+  msiinfo export "$msi" Property | tr -d '\r' | grep -x $'ALLUSERS\t1' >/dev/null || { echo "the MSI does not install per machine" >&2; missing=1; }
   [[ $(uninstall_entries) == 3.00 ]] || { echo "uninstall entries: $(uninstall_entries | paste -sd,)" >&2; missing=1; }
   ((!missing))
 }

@@ -5,7 +5,7 @@
 set -u
 program=$1
 shift
-if ! x86_64-w64-mingw32-objdump -p "$program" | grep 'DLL Name: Qt6Test.dll' >/dev/null; then
+if ! x86_64-w64-mingw32-objdump -p "$program" | grep -q 'DLL Name: Qt6Test.dll'; then
   exec wine "$program" "$@"
 fi
 log=$(mktemp --suffix=.txt)

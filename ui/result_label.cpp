@@ -1,7 +1,6 @@
 #include "ui/result_label.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -10,6 +9,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleHints>
+
+#include "ui/result_label_accessible.h"
 
 namespace torvel {
 
@@ -39,103 +40,6 @@ QRect shownTextRect(const QLabel& label)
     const Qt::Alignment align = QStyle::visualAlignment(label.layoutDirection(), label.alignment());
     return label.style()->itemTextRect(label.fontMetrics(), textArea(label), int(align), label.isEnabled(),
                                        label.text());
-}
-
-// What AT-SPI clients see of a result label: a read-only text field whose
-// text is the price. The text interface is what a reader reads and what
-// carries the change events; Qt's label has none.
-class AccessibleResultLabel final : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
-    explicit AccessibleResultLabel(QWidget* label)
-        : QAccessibleWidget(label, QAccessible::EditableText)
-    {}
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return label().text();
-        return QAccessibleWidget::text(t);
-    }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.readOnly = true;
-        s.editable = false;
-        return s;
-    }
-
-    // The text: the price, read-only, with no caret; the mouse may select
-    // part of it, and so may a reader.
-    QString text(int startOffset, int endOffset) const override
-    {
-        return label().text().mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return int(label().text().size()); }
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    int selectionCount() const override { return label().selectionBegin() < label().selectionEnd() ? 1 : 0; }
-    void selection(int, int* startOffset, int* endOffset) const override
-    {
-        *startOffset = label().selectionBegin();
-        *endOffset = label().selectionEnd();
-    }
-    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
-    void removeSelection(int) override { result().selectPrice(0, 0); }
-    void setSelection(int, int startOffset, int endOffset) override { result().selectPrice(startOffset, endOffset); }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int* startOffset, int* endOffset) const override
-    {
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return {};
-    }
-
-    QRect characterRect(int offset) const override
-    {
-        const QRect glyph = glyphRect(offset);
-        return glyph.isNull() ? glyph : QRect(label().mapToGlobal(glyph.topLeft()), glyph.size());
-    }
-
-    int offsetAtPoint(const QPoint& point) const override
-    {
-        const QPoint local = label().mapFromGlobal(point);
-        for (int offset = 0; offset < characterCount(); ++offset) {
-            if (glyphRect(offset).contains(local))
-                return offset;
-        }
-        return -1;
-    }
-
-private:
-    // The character at offset, in the label's own coordinates.
-    QRect glyphRect(int offset) const
-    {
-        const QString shown = label().text();
-        if (offset < 0 || offset >= shown.size())
-            return {};
-        const QFontMetrics metrics = label().fontMetrics();
-        const QRect line = shownTextRect(label());
-        return {line.left() + metrics.horizontalAdvance(shown.left(offset)), line.top(),
-                metrics.horizontalAdvance(shown.at(offset)), line.height()};
-    }
-
-    const ResultLabel& label() const { return *static_cast<const ResultLabel*>(widget()); }
-    ResultLabel& result() { return *static_cast<ResultLabel*>(widget()); }
-};
-
-QAccessibleInterface* accessibleResultLabel(const QString& className, QObject* object)
-{
-    if (className == QLatin1String(ResultLabel::staticMetaObject.className()) && object->isWidgetType())
-        return new AccessibleResultLabel(static_cast<QWidget*>(object));
-    return nullptr;
 }
 
 } // namespace
@@ -213,6 +117,17 @@ void ResultLabel::copySelection()
 {
     if (selectionBegin() < selectionEnd())
         QGuiApplication::clipboard()->setText(selectedPrice());
+}
+
+QRect ResultLabel::glyphRect(int offset) const
+{
+    const QString shown = text();
+    if (offset < 0 || offset >= shown.size())
+        return {};
+    const QFontMetrics metrics = fontMetrics();
+    const QRect line = shownTextRect(*this);
+    return {line.left() + metrics.horizontalAdvance(shown.left(offset)), line.top(),
+            metrics.horizontalAdvance(shown.at(offset)), line.height()};
 }
 
 void ResultLabel::selectPrice(int begin, int end)

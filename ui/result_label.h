@@ -36,6 +36,10 @@ public:
     QString selectedPrice() const { return text().mid(selectionBegin(), selectionEnd() - selectionBegin()); }
     void selectPrice(int begin, int end);
 
+    // Where the character at offset is drawn, in the label's own coordinates;
+    // a null rectangle for an offset outside the price.
+    QRect glyphRect(int offset) const;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -309,16 +309,43 @@ void TestPriceText::windowsCurrencyFormat_data()
     clerk.decimalSeparator = "#";
     clerk.groupSeparator = "'";
     clerk.negativeSign = "~";
-    for (const auto& [order, shown] : {std::pair{1, "~USD1'234#4557"}, {5, "~1'234#4557USD"},
-                                       {7, "1'234#4557USD~"}, {12, "USD ~1'234#4557"}, {15, "(1'234#4557 USD)"}})
-        QTest::addRow("negative order %d", order) << "-1234.4557" << [&] {
-            CurrencyFormat format = clerk;
-            format.negativeOrder = order;
-            return format;
-        }() << QString(shown);
+    // Every iNegCurr order, each with Windows' own form of it for $ and 1.1.
+    struct NegativeOrder {
+        int order;
+        const char* windows;
+        const char* shown;
+    };
+    const NegativeOrder negativeOrders[] = {
+        {0, "($1.1)", "(USD1'234#4557)"},   {1, "-$1.1", "~USD1'234#4557"},    {2, "$-1.1", "USD~1'234#4557"},
+        {3, "$1.1-", "USD1'234#4557~"},     {4, "(1.1$)", "(1'234#4557USD)"},  {5, "-1.1$", "~1'234#4557USD"},
+        {6, "1.1-$", "1'234#4557~USD"},     {7, "1.1$-", "1'234#4557USD~"},    {8, "-1.1 $", "~1'234#4557 USD"},
+        {9, "-$ 1.1", "~USD 1'234#4557"},   {10, "1.1 $-", "1'234#4557 USD~"}, {11, "$ 1.1-", "USD 1'234#4557~"},
+        {12, "$ -1.1", "USD ~1'234#4557"},  {13, "1.1- $", "1'234#4557~ USD"}, {14, "($ 1.1)", "(USD 1'234#4557)"},
+        {15, "(1.1 $)", "(1'234#4557 USD)"},
+    };
+    for (const NegativeOrder& row : negativeOrders) {
+        CurrencyFormat format = clerk;
+        format.negativeOrder = row.order;
+        QTest::addRow("negative order %d, %s", row.order, row.windows) << "-1234.4557" << format << QString(row.shown);
+    }
+    // Each sMonGrouping size counts from the right; a last 0 repeats the size
+    // before it, and without one the digits left over stay together. The
+    // amounts are long enough to show where a grouping stops repeating; the
+    // 13-digit rows are Microsoft's own LOCALE_SGROUPING examples.
+    const std::pair<const char*, const char*> groupings[] = {
+        {"3;0", "$3,000,000,000,000.0000"}, {"3;2;0", "$30,00,00,00,00,000.0000"}, {"3", "$3000000000,000.0000"},
+        {"3;2", "$30000000,00,000.0000"},   {"0", "$3000000000000.0000"},
+    };
+    for (const auto& [grouping, shown] : groupings) {
+        CurrencyFormat format = us;
+        format.grouping = ParseGrouping(QString::fromLatin1(grouping));
+        QTest::addRow("grouping %s, 13 digits", grouping) << "3000000000000.0000" << format << QString(shown);
+    }
     CurrencyFormat indian = us;
     indian.grouping = ParseGrouping("3;2;0");
-    QTest::newRow("grouping 3;2;0") << "1234567.5000" << indian << "$12,34,567.5000";
+    QTest::newRow("grouping 3;2;0, 7 digits") << "1234567.5000" << indian << "$12,34,567.5000";
+    QTest::newRow("grouping 3;2;0, 8 digits") << "12345678.0000" << indian << "$1,23,45,678.0000";
+    QTest::newRow("grouping 3;2;0, negative 9 digits") << "-123456789.0000" << indian << "($12,34,56,789.0000)";
     CurrencyFormat once = us;
     once.grouping = ParseGrouping("3");
     QTest::newRow("grouping 3: the rest whole") << "1234567.5000" << once << "$1234,567.5000";

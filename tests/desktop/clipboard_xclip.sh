@@ -6,6 +6,8 @@
 #   - the worked example, then Ctrl+Shift+C, in en_US and de_DE: the table as
 #     text and as HTML;
 #   - a triple-click on a result, then Ctrl+C: that price alone;
+#   - a drag across a result with the mouse: that price in the PRIMARY
+#     selection, which a middle click pastes;
 #   - Clear, then Ctrl+Shift+C: the clipboard keeps what another program put
 #     there.
 # Usage: clipboard_xclip.sh <torvel-calculator>
@@ -78,6 +80,16 @@ click_at() { # X Y REPEAT
   xdotool mousemove --window "$window" $(($1 * width / 520)) $(($2 * width / 520)) click --repeat "$3" --delay 60 1
 }
 
+# A drag with the left button from one window point to another on the same
+# line, given at 96 DPI as for click_at.
+drag_at() { # X1 X2 Y
+  local width
+  width=$(xwininfo -id "$window" | awk '/Width:/ { print $2 }')
+  xdotool mousemove --window "$window" $(($1 * width / 520)) $(($3 * width / 520)) mousedown 1 sleep 0.1 \
+    mousemove --window "$window" $((($1 + $2) / 2 * width / 520)) $(($3 * width / 520)) sleep 0.1 \
+    mousemove --window "$window" $(($2 * width / 520)) $(($3 * width / 520)) sleep 0.1 mouseup 1
+}
+
 table_html() { # FORMAT BUTTER CHEESE POWDER, then six "shown amount" pairs
   local html row format=$1
   shift
@@ -125,6 +137,18 @@ xdotool key ctrl+c
 sleep 0.3
 expect "en_US: a triple-clicked result, Ctrl+C" '$14.0578' "$(clipboard)"
 
+# Another program owns PRIMARY; a drag across the whole Class 4A FAT result,
+# its frame at (136, 160) in the window, 70 x 21 pixels, takes it over.
+printf other | xclip -selection primary -quiet -i >/dev/null 2>&1 &
+keeper=$!
+sleep 0.3
+drag_at 138 204 170
+sleep 0.3
+expect "en_US: a result dragged across with the mouse, PRIMARY" '$1.4557' \
+  "$(xclip -selection primary -o 2>/dev/null || echo '(nothing)')"
+kill "$keeper" 2>/dev/null || true
+keeper=
+
 # Another program owns the clipboard; Clear, then Copy Prices has nothing to
 # copy and takes nothing away.
 printf kept | xclip -selection clipboard -quiet -i >/dev/null 2>&1 &
@@ -148,4 +172,4 @@ if ((failures)); then
   echo "$failures row(s) failed" >&2
   exit 1
 fi
-echo "PASS: the table, one result and an unchanged clipboard, read back with xclip"
+echo "PASS: the table, one result, PRIMARY after a drag and an unchanged clipboard, read back with xclip"

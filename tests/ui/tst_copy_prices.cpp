@@ -103,6 +103,55 @@ QStringList actionTexts(const QMenu* menu)
     return texts;
 }
 
+// Right-clicks the widget through its window, as the mouse does, reads the
+// menu's entries and whether each is enabled, and picks the entry given, if
+// any. The menu runs a loop of its own, hence the timer.
+QStringList contextMenu(QWidget* widget, const QString& pick = {})
+{
+    QStringList texts;
+    QTimer::singleShot(0, [&texts, pick] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        texts = actionTexts(menu);
+        QAction* picked = nullptr;
+        for (QAction* action : menu->actions()) {
+            texts << (action->isEnabled() ? "enabled" : "disabled");
+            if (action->text() == pick)
+                picked = action;
+        }
+        menu->close();
+        if (picked)
+            picked->trigger();
+    });
+    QWidget* window = widget->window();
+    QWidget* focus = QApplication::focusWidget();
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, widget->mapTo(window, widget->rect().center()));
+    if (!QTest::qWaitFor([&texts] { return !texts.isEmpty() && !QApplication::activePopupWidget(); }))
+        texts << QStringLiteral("(no menu, or it stayed open)");
+    // The offscreen platform leaves no window active when a popup closes,
+    // where a desktop's window keeps the activation, and its focus.
+    window->activateWindow();
+    if (!QTest::qWaitFor([window, focus] { return window->isActiveWindow() && QApplication::focusWidget() == focus; }))
+        texts << QStringLiteral("(the focus did not come back)");
+    return texts;
+}
+
+// Drags the mouse across a result from one character boundary to another.
+void dragAcross(torvel::ResultLabel* label, int from, int to)
+{
+    const auto boundary = [label](int offset) {
+        if (offset < label->text().size())
+            return label->glyphRect(offset).left();
+        const QRect last = label->glyphRect(int(label->text().size()) - 1);
+        return last.left() + last.width();
+    };
+    const int y = label->rect().center().y();
+    QTest::mousePress(label, Qt::LeftButton, {}, QPoint(boundary(from), y));
+    QTest::mouseMove(label, QPoint(boundary(to), y));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(boundary(to), y));
+}
+
 } // namespace
 
 class TestCopyPrices : public QObject {
@@ -117,6 +166,8 @@ private slots:
     void copyPricesWithNoResultsKeepsTheClipboard();
     void selectedResultCopiesItsText_data();
     void selectedResultCopiesItsText();
+    void selectionGoesWithTheFocus_data();
+    void selectionGoesWithTheFocus();
     void contextMenusOfferCopyPrices();
 };
 
@@ -149,6 +200,25 @@ void TestCopyPrices::copyPricesPutsTheTableOnTheClipboard_data()
         << QStringList{"($0.2243)", "($0.1698)", "($2.2622)", "($0.2243)", "($0.1443)", "($2.0402)"}
         << valued({"-0.2243", "-0.1698", "-2.2622", "-0.2243", "-0.1443", "-2.0402"}, {},
                   QStringLiteral("0.0000;\"($\"0.0000\")\""));
+    // Amounts of 1,000 and more are grouped in the window, and their format
+    // groups them too, so that a spreadsheet takes them for numbers; the
+    // plain amount keeps no separator.
+    const QStringList large{"1000", "1000", "-1000"};
+    const QStringList largeAmounts{"1199.7757", "-1000.1698", "-4502.2622", "1199.7757", "682.3558", "10135.7102"};
+    const auto formats = [&largeAmounts](const QString& grouped, const QString& negative, const QString& plain) {
+        return QStringList{largeAmounts[0] + " as " + grouped,  largeAmounts[1] + " as " + negative,
+                           largeAmounts[2] + " as " + negative, largeAmounts[3] + " as " + grouped,
+                           largeAmounts[4] + " as " + plain,    largeAmounts[5] + " as " + grouped};
+    };
+    QTest::newRow("amounts of 1,000 and more, US English")
+        << enUs << large << "cmdCalculate"
+        << QStringList{"$1,199.7757", "($1,000.1698)", "($4,502.2622)", "$1,199.7757", "$682.3558", "$10,135.7102"}
+        << formats("\"$\"#,##0.0000", "0.0000;\"($\"#,##0.0000\")\"", "\"$\"0.0000");
+    QTest::newRow("amounts of 1,000 and more, German")
+        << QLocale(QLocale::German, QLocale::Germany) << large << "cmdCalculate"
+        << QStringList{"1.199,7757\u00a0€", "-1.000,1698\u00a0€", "-4.502,2622\u00a0€",
+                       "1.199,7757\u00a0€", "682,3558\u00a0€",    "10.135,7102\u00a0€"}
+        << formats("#,##0.0000\"\u00a0€\"", "0.0000;\"-\"#,##0.0000\"\u00a0€\"", "0.0000\"\u00a0€\"");
     // A tab in a typed price would split its cell.
     QTest::newRow("a typed price with a tab in it")
         << enUs << QStringList{"1.4", "1.7", "1.2\t"} << "cmdCalculate" << workedExampleResults() << dollars;
@@ -240,16 +310,32 @@ void TestCopyPrices::selectedResultCopiesItsText_data()
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("from"); // for "drag part": the character boundaries
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("copy");
     QTest::addColumn<QString>("expected");
 
     const QLocale enUs(QLocale::English, QLocale::UnitedStates);
     const QLocale deDe(QLocale::German, QLocale::Germany);
-    QTest::newRow("triple-click, US English") << enUs << "lbl4ACount" << "triple-click" << "$14.0578";
-    QTest::newRow("drag across, US English") << enUs << "lbl4BSNF" << "drag" << "$1.1590";
+    QTest::newRow("triple-click, US English") << enUs << "lbl4ACount" << "triple-click" << 0 << 0 << "Ctrl+C"
+                                              << "$14.0578";
+    QTest::newRow("drag across, US English") << enUs << "lbl4BSNF" << "drag" << 0 << 0 << "Ctrl+C" << "$1.1590";
     // The no-break space before the euro sign stays one: Qt's own copy
     // would turn it into a plain space.
-    QTest::newRow("triple-click, German") << deDe << "lbl4BCount" << "triple-click" << "15,1779\u00a0€";
-    QTest::newRow("drag across, German") << deDe << "lbl4AFAT" << "drag" << "1,4557\u00a0€";
+    QTest::newRow("triple-click, German") << deDe << "lbl4BCount" << "triple-click" << 0 << 0 << "Ctrl+C"
+                                          << "15,1779\u00a0€";
+    QTest::newRow("drag across, German") << deDe << "lbl4AFAT" << "drag" << 0 << 0 << "Ctrl+C" << "1,4557\u00a0€";
+    // Part of a price copies that part alone, by either way of copying.
+    QTest::newRow("the digits without the dollar sign, Ctrl+C")
+        << enUs << "lbl4AFAT" << "drag part" << 1 << 7 << "Ctrl+C" << "1.4557";
+    QTest::newRow("the digits without the dollar sign, the result's Copy")
+        << enUs << "lbl4ASNF" << "drag part" << 1 << 7 << "menu Copy" << "1.0302";
+    QTest::newRow("dragged right to left, Ctrl+C") << enUs << "lbl4ACount" << "drag part" << 6 << 1 << "Ctrl+C"
+                                                   << "14.05";
+    QTest::newRow("the amount without the euro sign, the result's Copy")
+        << deDe << "lbl4BSNF" << "drag part" << 0 << 6 << "menu Copy" << "1,1590";
+    QTest::newRow("triple-click, the result's Copy") << enUs << "lbl4BFAT" << "triple-click" << 0 << 0
+                                                     << "menu Copy" << "$1.4557";
 }
 
 void TestCopyPrices::selectedResultCopiesItsText()
@@ -257,6 +343,9 @@ void TestCopyPrices::selectedResultCopiesItsText()
     QFETCH(QLocale, locale);
     QFETCH(QString, result);
     QFETCH(QString, gesture);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, copy);
     QFETCH(QString, expected);
     QLocale::setDefault(locale);
     CalculatorFixture f;
@@ -264,21 +353,31 @@ void TestCopyPrices::selectedResultCopiesItsText()
     f.setInputs(locale.toString(1.4), locale.toString(1.7), locale.toString(1.2));
     f.click("cmdCalculate");
     auto* label = f.control<torvel::ResultLabel>(result.toLatin1());
-    QCOMPARE(label->text(), expected);
+    const QString shown = label->text();
+    QVERIFY2(shown.contains(expected), qPrintable(shown));
 
-    // Action: the mouse selects the whole price, then Ctrl+C.
+    // Action: the mouse selects the price or part of it, then Ctrl+C or the
+    // result's own Copy.
     const QPoint middle = label->rect().center();
     if (gesture == "triple-click") {
         QTest::mouseDClick(label, Qt::LeftButton, {}, middle);
         QTest::mouseClick(label, Qt::LeftButton, {}, middle);
-    } else {
+    } else if (gesture == "drag") {
         QTest::mousePress(label, Qt::LeftButton, {}, QPoint(1, middle.y()));
         QTest::mouseMove(label, QPoint(label->width() - 2, middle.y()));
         QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(label->width() - 2, middle.y()));
+    } else {
+        dragAcross(label, from, to);
     }
     QCOMPARE(label->selectedPrice(), expected);
     QCOMPARE(f.focusName(), result);
-    f.press(Qt::Key_C, Qt::ControlModifier);
+    if (copy == "Ctrl+C") {
+        f.press(Qt::Key_C, Qt::ControlModifier);
+    } else {
+        // The menu takes the focus while it is open; the selection stays.
+        const QStringList menu = contextMenu(label, "&Copy");
+        QVERIFY2(menu.startsWith({"&Copy"}), qPrintable(menu.join(u' ')));
+    }
 
     QCOMPARE(QGuiApplication::clipboard()->text(), expected);
     // Qt's label, once it may take the focus, lays its text out in a document
@@ -287,9 +386,54 @@ void TestCopyPrices::selectedResultCopiesItsText()
     QVERIFY(label->findChildren<QTextDocument*>().isEmpty());
     // Selecting changes nothing on the window, and Tab leaves the result for
     // the next field or button, never for another result.
-    QCOMPARE(f.results().join(u' ').contains(expected), true);
+    QCOMPARE(label->text(), shown);
+    QCOMPARE(f.focusName(), result);
     f.press(Qt::Key_Tab);
     QVERIFY2(kTabOrder.contains(f.focusName()), qPrintable(f.focusName()));
+}
+
+void TestCopyPrices::selectionGoesWithTheFocus_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("selected"); // afterwards
+
+    // As in a line edit: the focus moving on in the window takes the
+    // selection away; a menu or another window in front leaves it.
+    QTest::newRow("a click in a price field") << "click txtCMECheese" << "";
+    QTest::newRow("a click on another result") << "click lbl4BCount" << "";
+    QTest::newRow("Tab") << "Tab" << "";
+    QTest::newRow("the result's context menu, closed") << "menu" << "1.0302";
+    QTest::newRow("another window in front") << "window" << "1.0302";
+}
+
+void TestCopyPrices::selectionGoesWithTheFocus()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, selected);
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    f.calculateWorkedExample();
+    auto* label = f.control<torvel::ResultLabel>("lbl4ASNF");
+    dragAcross(label, 1, 7);
+    QCOMPARE(label->selectedPrice(), QStringLiteral("1.0302"));
+
+    QWidget other;
+    if (action.startsWith("click ")) {
+        QTest::mouseClick(f.control(action.mid(6).toLatin1()), Qt::LeftButton);
+        QCOMPARE(f.focusName(), action.mid(6));
+    } else if (action == "Tab") {
+        f.press(Qt::Key_Tab);
+        QVERIFY2(kTabOrder.contains(f.focusName()), qPrintable(f.focusName()));
+    } else if (action == "menu") {
+        QVERIFY(!contextMenu(label).isEmpty());
+        QCOMPARE(f.focusName(), QStringLiteral("lbl4ASNF"));
+    } else {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
+
+    QCOMPARE(label->selectedPrice(), selected);
 }
 
 void TestCopyPrices::contextMenusOfferCopyPrices()
@@ -297,33 +441,6 @@ void TestCopyPrices::contextMenusOfferCopyPrices()
     CalculatorFixture f;
     QVERIFY(f.open());
     auto* result = f.control<torvel::ResultLabel>("lbl4ASNF");
-    // Opens the widget's context menu, reads its entries and whether each is
-    // enabled, and picks the entry given, if any. The frame's menu runs a
-    // loop of its own, hence the timer.
-    const auto menuOf = [](QWidget* widget, const QString& pick = {}) {
-        QStringList texts;
-        QTimer::singleShot(0, [&texts, pick] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            texts = actionTexts(menu);
-            QAction* picked = nullptr;
-            for (QAction* action : menu->actions()) {
-                texts << (action->isEnabled() ? "enabled" : "disabled");
-                if (action->text() == pick)
-                    picked = action;
-            }
-            menu->close();
-            if (picked)
-                picked->trigger();
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, widget->rect().center(),
-                                widget->mapToGlobal(widget->rect().center()));
-        QApplication::sendEvent(widget, &event);
-        if (!QTest::qWaitFor([&texts] { return !texts.isEmpty() && !QApplication::activePopupWidget(); }))
-            texts << QStringLiteral("(no menu, or it stayed open)");
-        return texts;
-    };
     QWidget* caption = nullptr;
     for (QLabel* label : f.control<QGroupBox>("Frame2")->findChildren<QLabel*>()) {
         if (label->property("index").toInt() == 12)
@@ -332,23 +449,23 @@ void TestCopyPrices::contextMenusOfferCopyPrices()
     QVERIFY(caption);
 
     // State: no results yet. Expected: Copy Prices there, but disabled.
-    QCOMPARE(menuOf(result), QStringList({"&Copy", "Select All", "--", "Copy &Prices", "disabled", "disabled",
+    QCOMPARE(contextMenu(result), QStringList({"&Copy", "Select All", "--", "Copy &Prices", "disabled", "disabled",
                                           "enabled", "disabled"}));
-    QCOMPARE(menuOf(caption), QStringList({"Copy &Prices", "disabled"}));
+    QCOMPARE(contextMenu(caption), QStringList({"Copy &Prices", "disabled"}));
 
     // State: the worked example. Action: the result's menu, Select All, then
     // Copy. Expected: the price on the clipboard.
     f.calculateWorkedExample();
-    QCOMPARE(menuOf(result, "Select All"),
+    QCOMPARE(contextMenu(result, "Select All"),
              QStringList({"&Copy", "Select All", "--", "Copy &Prices", "disabled", "enabled", "enabled",
                           "enabled"}));
     QCOMPARE(result->selectedPrice(), QStringLiteral("$1.0302"));
-    menuOf(result, "&Copy");
+    contextMenu(result, "&Copy");
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("$1.0302"));
 
     // Action: the frame's menu, through a caption, Copy Prices. Expected: the
     // table on the clipboard.
-    QCOMPARE(menuOf(caption, "Copy &Prices"), QStringList({"Copy &Prices", "enabled"}));
+    QCOMPARE(contextMenu(caption, "Copy &Prices"), QStringList({"Copy &Prices", "enabled"}));
     QCOMPARE(textCells(QGuiApplication::clipboard()->text()),
              expectedCells({"1.4", "1.7", "1.2"}, workedExampleResults()));
     QCOMPARE(copyPricesAction(f)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+C")));

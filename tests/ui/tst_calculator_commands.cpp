@@ -6,13 +6,14 @@
 #include <QtPlugin>
 
 #include "tests/support/calculator_fixture.h"
+#include "tests/ui/screen_reader_client.h"
 
-// What a screen reader may speak of the spoken notice, as the platform's own
-// accessibility layer is told it: the notice starting to show, with the name
-// it has then, and every value change whose value is a text, which Qt's
-// Windows plugin raises as a UI Automation notification. On the offscreen
-// platform Qt hands every accessibility event to its bridge plugins, whether
-// a screen reader listens or not.
+// What a screen reader may speak of the spoken notice: the notice starting
+// to show, with the name it has then, and every value change whose value is
+// a text, which Qt's Windows plugin raises as a UI Automation notification.
+// Qt hands each accessibility event to an installed update handler while a
+// screen reader listens, as on Windows once one has asked for the window;
+// otherwise the offscreen platform hands it to its bridge plugins.
 class SpokenRecorder final : public QAccessibleBridge {
 public:
     static QStringList& heard()
@@ -21,9 +22,7 @@ public:
         return events;
     }
 
-    void setRootObject(QAccessibleInterface*) override {}
-
-    void notifyAccessibilityUpdate(QAccessibleEvent* event) override
+    static void record(QAccessibleEvent* event)
     {
         QAccessibleInterface* sender = event->accessibleInterface();
         const QString name = sender && sender->isValid() ? sender->object()->objectName() : "(no sender)";
@@ -35,6 +34,9 @@ public:
         if (value.typeId() == QMetaType::QString)
             heard() << name + " value: " + value.toString();
     }
+
+    void setRootObject(QAccessibleInterface*) override {}
+    void notifyAccessibilityUpdate(QAccessibleEvent* event) override { record(event); }
 };
 
 // Built into this test (QT_STATICPLUGIN), with the key Qt's loader asks for.
@@ -416,8 +418,11 @@ void TestCalculatorCommands::eachSentenceIsSpokenOnce()
     QFETCH(QString, clicked);
     QFETCH(QKeyCombination, keys);
     QFETCH(QString, sentence);
+    const auto previousHandler = QAccessible::installUpdateHandler(&SpokenRecorder::record);
+    const auto restore = qScopeGuard([&] { QAccessible::installUpdateHandler(previousHandler); });
     CalculatorFixture f;
     QVERIFY(f.open());
+    AskForAccessibleWindow(f.window);
     f.setInputs("1.4", "1.7", "1.2");
     if (calculatedBefore)
         f.click("cmdCalculate");

@@ -37,6 +37,7 @@ void SpokenNotice::say(const QString& text)
     hide();
     setAccessibleName(text);
     show();
+    tellSystem(text);
 }
 
 } // namespace torvel

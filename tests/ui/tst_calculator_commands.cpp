@@ -1,8 +1,53 @@
+#include <QAccessible>
+#include <QAccessibleBridge>
 #include <QOperatingSystemVersion>
 #include <QScopeGuard>
 #include <QTest>
+#include <QtPlugin>
 
 #include "tests/support/calculator_fixture.h"
+#include "tests/ui/screen_reader_client.h"
+
+// What a screen reader may speak of the spoken notice: the notice starting
+// to show, with the name it has then, and every value change whose value is
+// a text, which Qt's Windows plugin raises as a UI Automation notification.
+// Qt hands each accessibility event to an installed update handler while a
+// screen reader listens, as on Windows once one has asked for the window;
+// otherwise the offscreen platform hands it to its bridge plugins.
+class SpokenRecorder final : public QAccessibleBridge {
+public:
+    static QStringList& heard()
+    {
+        static QStringList events;
+        return events;
+    }
+
+    static void record(QAccessibleEvent* event)
+    {
+        QAccessibleInterface* sender = event->accessibleInterface();
+        const QString name = sender && sender->isValid() ? sender->object()->objectName() : "(no sender)";
+        if (event->type() == QAccessible::ObjectShow && name == "spokenNotice")
+            heard() << "shown: " + sender->text(QAccessible::Name);
+        if (event->type() != QAccessible::ValueChanged)
+            return;
+        const QVariant value = static_cast<QAccessibleValueChangeEvent*>(event)->value();
+        if (value.typeId() == QMetaType::QString)
+            heard() << name + " value: " + value.toString();
+    }
+
+    void setRootObject(QAccessibleInterface*) override {}
+    void notifyAccessibilityUpdate(QAccessibleEvent* event) override { record(event); }
+};
+
+// Built into this test (QT_STATICPLUGIN), with the key Qt's loader asks for.
+class SpokenRecorderPlugin final : public QAccessibleBridgePlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QAccessibleBridgeFactoryInterface" FILE "spoken_recorder.json")
+
+public:
+    QAccessibleBridge* create(const QString&) override { return new SpokenRecorder; }
+};
+Q_IMPORT_PLUGIN(SpokenRecorderPlugin)
 
 namespace {
 const QString kPleaseInput = QStringLiteral("Please input all commodities.");
@@ -31,6 +76,8 @@ private slots:
     void accessKeyPressesButtonFromAnywhere_data();
     void accessKeyPressesButtonFromAnywhere();
     void escapeDoesNothing();
+    void eachSentenceIsSpokenOnce_data();
+    void eachSentenceIsSpokenOnce();
 };
 
 void TestCalculatorCommands::init()
@@ -342,6 +389,61 @@ void TestCalculatorCommands::escapeDoesNothing()
     QCOMPARE(f.results(), workedExampleResults());
     QVERIFY(f.printer.calls.isEmpty());
     QVERIFY(f.messages.shown.isEmpty());
+}
+
+void TestCalculatorCommands::eachSentenceIsSpokenOnce_data()
+{
+    QTest::addColumn<bool>("calculatedBefore");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("clicked");
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<QString>("sentence");
+
+    const QString prices =
+        "Class 4A: FAT $1.4557, SNF $1.0302, cwt $14.0578. Class 4B: FAT $1.4557, SNF $1.1590, cwt $15.1779.";
+    const QKeyCombination none;
+    QTest::newRow("Calculate clicked") << false << "txtAveragePowder" << "cmdCalculate" << none << prices;
+    QTest::newRow("Alt+C in the powder field") << false << "txtAveragePowder" << "" << (Qt::ALT | Qt::Key_C) << prices;
+    QTest::newRow("Enter on Calculate") << false << "cmdCalculate" << "" << QKeyCombination(Qt::Key_Return) << prices;
+    QTest::newRow("Space on Calculate") << false << "cmdCalculate" << "" << QKeyCombination(Qt::Key_Space) << prices;
+    QTest::newRow("Clear clicked") << true << "txtCMECheese" << "cmdClear" << none << "Prices cleared.";
+    QTest::newRow("Ctrl+Shift+C copies the prices")
+        << true << "txtCMECheese" << "" << (Qt::CTRL | Qt::SHIFT | Qt::Key_C) << "Prices copied.";
+}
+
+void TestCalculatorCommands::eachSentenceIsSpokenOnce()
+{
+    QFETCH(bool, calculatedBefore);
+    QFETCH(QString, focus);
+    QFETCH(QString, clicked);
+    QFETCH(QKeyCombination, keys);
+    QFETCH(QString, sentence);
+    const auto previousHandler = QAccessible::installUpdateHandler(&SpokenRecorder::record);
+    const auto restore = qScopeGuard([&] { QAccessible::installUpdateHandler(previousHandler); });
+    CalculatorFixture f;
+    QVERIFY(f.open());
+    AskForAccessibleWindow(f.window);
+    f.setInputs("1.4", "1.7", "1.2");
+    if (calculatedBefore)
+        f.click("cmdCalculate");
+    f.control(qPrintable(focus))->setFocus();
+    QTest::qWait(200); // on Windows the setup's own sentence goes out after its handler
+    SpokenRecorder::heard().clear();
+
+    if (clicked.isEmpty())
+        f.press(keys.key(), keys.keyboardModifiers());
+    else
+        f.click(qPrintable(clicked));
+
+    // Orca hears the notice as it shows; Narrator and NVDA only a UI
+    // Automation notification, which Linux does not send. Nothing goes out
+    // twice, even late.
+    QStringList expected{"shown: " + sentence};
+    if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+        expected << "spokenNotice value: " + sentence;
+    QTRY_COMPARE(SpokenRecorder::heard(), expected);
+    QTest::qWait(200);
+    QCOMPARE(SpokenRecorder::heard(), expected);
 }
 
 QTEST_MAIN(TestCalculatorCommands)

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# The MSI as a Windows PC's IT and clerk meet it, under Wine: installed
-# silently into a fresh prefix, the installed program started from where the
+# The MSI and the ZIP as a Windows PC's IT and clerk meet them, under Wine:
+# the ZIP unpacked into a user's own folder of a fresh prefix and its program
+# run from there, touching nothing outside it; the MSI installed silently, the installed program started from where the
 # MSI put it, with no other DLLs on its path, prices typed with real keys,
 # the report printed through Wine to a private CUPS scheduler's PDF queue and
 # read back, the regional settings of a German PC and a decimal symbol
-# changed in the Region settings, a PC with no printer, an upgrade in place
-# and a clean uninstall. Each row prints PASS or FAIL; the last line counts
-# them.
+# changed in the Region settings, a PC with no printer, an upgrade in place,
+# a clean uninstall, and an install into the folder IT names. Each row prints
+# PASS or FAIL; the last line counts them.
 #
-# Usage: msi_under_wine.sh MSI NEXT_MSI
-#   NEXT_MSI is the same program as a later version, for the upgrade.
+# Usage: msi_under_wine.sh MSI NEXT_MSI ZIP
+#   NEXT_MSI is the same program as a later version, for the upgrade; ZIP
+#   holds the same files as MSI.
 set -uo pipefail
-msi=$1 next_msi=$2
+msi=$1 next_msi=$2 zip=$3
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_session.sh"
 . "$here/../report/private_cups.sh"
-private_cups_require xdotool xclip pdftotext msiinfo localedef
+private_cups_require xdotool xclip pdftotext msiinfo localedef unzip
 
 work=$(mktemp -d /tmp/torvel-wine-msi.XXXXXX)
 chmod 0755 "$work"
@@ -63,8 +65,9 @@ uninstall_entries() {
     name == "Torvel Calculator" && version != "" { print version; name = "" }'
 }
 
+# msiexec_quiet /i|/x MSI [PROPERTY=VALUE...]
 msiexec_quiet() {
-  wine msiexec "$1" "$(winepath -w "$2")" /qn >"$work/msiexec.log" 2>&1
+  wine msiexec "$1" "$(winepath -w "$2")" "${@:3}" /qn >"$work/msiexec.log" 2>&1
   local status=$?
   wineserver --wait
   return $status
@@ -107,7 +110,14 @@ PY
 # Starts the installed program, as the Start menu would, with ENV... and
 # nothing of the build on its path.
 start_program() {
-  env -u WINEPATH "$@" wine "$program" >"$work/program.log" 2>&1 &
+  start_program_at "$program" "$@"
+}
+
+# start_program_at WINDOWS_PATH ENV...
+start_program_at() {
+  local path=$1
+  shift
+  env -u WINEPATH "$@" wine "$path" >"$work/program.log" 2>&1 &
   program_pid=$!
   window=$(xvfb_find_window "^Calculate Milk Price$") || return 1
   xdotool windowfocus --sync "$window" 2>/dev/null
@@ -258,6 +268,62 @@ uninstalls() {
   [[ -z $left ]]
 }
 
+# What a program run from a folder leaves elsewhere in the prefix: files,
+# and registry keys outside Wine's own.
+prefix_traces() {
+  find "$WINEPREFIX/drive_c" -path "$1" -prune -o -type f -newer "$2" -print
+  local hive
+  for hive in 'HKCU\Software' 'HKLM\Software'; do
+    wine reg query "$hive" /s 2>/dev/null | tr -d '\r' | grep '^HKEY_' | grep -v -e '\\Wine' -e '\\Microsoft\\'
+  done | LC_ALL=C sort >"$3"
+}
+
+# Unpacked into the clerk's own Documents folder of a prefix where no
+# installer has run, the program works from there as it is.
+portable_zip() {
+  local documents="$WINEPREFIX/drive_c/users/$(id -un)/Documents" folder before=$work/zip-marker left status
+  folder=$documents/$(basename "$zip" .zip)
+  mkdir -p "$documents"
+  unzip -q "$zip" -d "$documents" || return 1
+  [[ -f $folder/torvel-calculator.exe ]] || { echo "the ZIP has no $(basename "$folder")/torvel-calculator.exe" >&2; return 1; }
+  [[ -z $(uninstall_entries) ]] || { echo "an installer has run in this prefix" >&2; return 1; }
+  wineserver --wait
+  prefix_traces "$folder" /dev/null "$work/keys-before" >/dev/null
+  touch "$before"
+  sleep 1
+  start_program_at "$(winepath -w "$folder/torvel-calculator.exe")" CUPS_SERVER="$live_cups" || return 1
+  prints_report 1.4 1.7 1.2 '$1.4557' '$1.0302' '$14.0578' '$1.4557' '$1.1590' '$15.1779'
+  status=$?
+  stop_program
+  left=$(prefix_traces "$folder" "$before" "$work/keys-after"; diff "$work/keys-before" "$work/keys-after" | grep '^>')
+  [[ -z $left ]] || { echo "written outside its folder:"; echo "$left"; } >&2
+  rm -rf "$folder"
+  ((status == 0)) && [[ -z $left ]]
+}
+
+# IT's own folder, named on msiexec's command line: the program goes there
+# and nowhere else and runs from there; a later version upgrades it there
+# without being told the folder again, and an uninstall takes it away.
+install_dir() {
+  local apps=$WINEPREFIX/drive_c/Apps/Torvel text
+  msiexec_quiet /i "$msi" 'INSTALLDIR=C:\Apps\Torvel' || { echo "msiexec /i INSTALLDIR=... exited non-zero" >&2; return 1; }
+  [[ -f $apps/torvel-calculator.exe && -f $apps/platforms/qwindows.dll ]] ||
+    { echo "not installed into C:\Apps\Torvel: $(ls "$apps" 2>&1 | paste -sd' ')" >&2; return 1; }
+  [[ ! -e $installed ]] || { echo "installed into Program Files as well" >&2; return 1; }
+  start_program_at 'C:\Apps\Torvel\torvel-calculator.exe' CUPS_SERVER="$work/no-such-scheduler.sock" || return 1
+  type_prices 1.4 xyz 1.2
+  text=$(message_text)
+  stop_program
+  [[ $text == *"Please input all commodities."* ]] || { echo "the program there said: $text" >&2; return 1; }
+  msiexec_quiet /i "$next_msi" || { echo "msiexec /i of the later version exited non-zero" >&2; return 1; }
+  [[ $(uninstall_entries | paste -sd,) == 3.01 && -f $apps/torvel-calculator.exe && ! -e $installed ]] ||
+    { echo "the upgrade did not stay in C:\Apps\Torvel: $(uninstall_entries | paste -sd,)" >&2; return 1; }
+  msiexec_quiet /x "$next_msi" || { echo "msiexec /x exited non-zero" >&2; return 1; }
+  [[ -z $(find "$apps" -type f 2>/dev/null) ]] || { echo "the uninstall left files in C:\Apps\Torvel" >&2; return 1; }
+}
+
+# First, while no installer has run in the prefix.
+row "the ZIP unpacked in Documents: the worked example, nothing written elsewhere" portable_zip
 row "silent install: files, Start-menu shortcut, uninstall entry" installs
 row "version resource of the installed program" version_resource
 row "a PC with no printer: No default printer is set up." no_printer
@@ -267,6 +333,7 @@ row "a German PC: 1,4 typed, 1,4557 € printed" german_report
 row "the decimal symbol changed to a comma in the Region settings" decimal_override
 row "a later version upgrades in place" upgrades
 row "uninstall leaves nothing behind" uninstalls
+row "INSTALLDIR=C:\Apps\Torvel: installs, runs, upgrades and uninstalls there" install_dir
 
 echo "msi: $passed passed, $failed failed"
 ((failed == 0))

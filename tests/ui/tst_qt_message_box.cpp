@@ -275,8 +275,10 @@ void TestQtMessageBox::reportFileIsAskedInASaveDialog()
     QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
 
     // State: the printer writes files of the kind; the dialog is Qt's own,
-    // so that keys reach it on every system.
+    // so that keys reach it on every system (and Windows' own shows its
+    // proposed name only once it is open).
     torvel::ReportFileDialog dialog(kind, QStringLiteral("Milk Price Report"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Torvel Calculator"));
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QVERIFY2(!dialog.testOption(QFileDialog::DontConfirmOverwrite), "a file would be replaced unasked");
@@ -284,7 +286,6 @@ void TestQtMessageBox::reportFileIsAskedInASaveDialog()
     QVERIFY(QDir(dialog.directory()).exists());
     QCOMPARE(QFileInfo(dialog.selectedFiles().value(0)).fileName(),
              QStringLiteral("Milk Price Report.") + dialog.defaultSuffix());
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDirectory(folder.path());
     dialog.open();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));

@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -25,7 +26,7 @@ int Fail(const char* what)
     return 1;
 }
 
-// The first driver, as a driver of the printer's own, with its own copy of
+// The first driver with its data, as a driver of the printer's own, with its own copy of
 // the driver's data (for Wine's PostScript driver, the queue's PPD).
 bool AddDriver(std::wstring& name)
 {
@@ -36,7 +37,13 @@ bool AddDriver(std::wstring& name)
         Fail("EnumPrinterDriversW");
         return false;
     }
-    DRIVER_INFO_3W driver = *reinterpret_cast<DRIVER_INFO_3W*>(drivers.data());
+    const auto* first = reinterpret_cast<const DRIVER_INFO_3W*>(drivers.data());
+    const auto* found = std::find_if(first, first + count, [](const DRIVER_INFO_3W& d) { return d.pDataFile; });
+    if (found == first + count) {
+        std::fprintf(stderr, "file_printer: no driver has a data file\n");
+        return false;
+    }
+    DRIVER_INFO_3W driver = *found;
     std::wstring data = driver.pDataFile;
     data.insert(data.find_last_of(L'\\') + 1, name + L" ");
     if (!CopyFileW(driver.pDataFile, data.c_str(), FALSE)) {

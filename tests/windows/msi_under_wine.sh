@@ -267,16 +267,26 @@ file_printer_default() {
   [[ -f $file_printer ]] || { echo "no file_printer.exe given" >&2; return 1; }
   mkdir -p "$files"
   wine "$file_printer" add "$file_printer_name" >"$work/file_printer.log" 2>&1 ||
-    { cat "$work/file_printer.log" >&2; return 1; }
+    { echo "file_printer add exited with $?:" >&2; cat "$work/file_printer.log" >&2; return 1; }
   local named
   named=$(CUPS_SERVER="$no_cups" wine "$file_printer" default 2>&1 | tr -d '\r')
   [[ $named == "$file_printer_name" ]] || { echo "the default printer is: $named" >&2; return 1; }
 }
 
-# The program's save dialog, titled as the program and owned by its window.
+# The program's save dialog, titled as the program and owned by its window;
+# told by its size from the progress window and a message box, which have
+# the same title.
 save_dialog() {
-  local dialog owner
-  dialog=$(xvfb_find_window "^Torvel Calculator$") || return 1
+  local dialog= owner i w width height
+  for ((i = 0; i < 300; ++i)); do
+    for w in $(program_titled); do
+      read -r width height < <(xwininfo -id "$w" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { print w, $2 }')
+      ((${width:-0} >= 400 && ${height:-0} >= 300)) && dialog=$w
+    done
+    [[ -n $dialog ]] && break
+    sleep 0.1
+  done
+  [[ -n $dialog ]] || { echo "no save dialog within 30 s" >&2; return 1; }
   owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR 2>/dev/null | awk '/window id/ { print $NF }')
   [[ -n $owner ]] && ((owner == window)) ||
     { echo "the save dialog belongs to ${owner:-no window}, not to the window $window" >&2; return 1; }
@@ -370,56 +380,6 @@ cancels_file() {
   [[ -z $left ]]
 }
 
-# The window titled as the program that is none of WINDOW..., within 30 s.
-new_titled_window() {
-  local i w
-  for ((i = 0; i < 300; ++i)); do
-    for w in $(program_titled); do
-      [[ " $* " == *" $w "* ]] || { echo "$w"; return 0; }
-    done
-    sleep 0.1
-  done
-  echo "no new window titled Torvel Calculator within 30 s" >&2
-  return 1
-}
-
-# An existing file is replaced only after the dialog's own question: No
-# keeps it as it was, Yes replaces it with the report.
-replaces_when_confirmed() {
-  local file=$files/kept.prn dialog shown question i
-  echo "the clerk's own file" >"$file"
-  start_program CUPS_SERVER="$no_cups" || return 1
-  type_prices 1.4 1.7 1.2
-  xdotool key alt+p
-  dialog=$(save_dialog) || { stop_program; return 1; }
-  sleep 2
-  shown=$(program_titled | paste -sd' ') # the dialog, and the progress window
-  answer_dialog "$dialog" "$(winepath -w "$file")"
-  question=$(new_titled_window $shown) || { stop_program; return 1; }
-  xdotool windowfocus --sync "$question" 2>/dev/null
-  sleep 0.5
-  xdotool key n
-  xvfb_wait_gone "$question" || { stop_program; return 1; }
-  sleep 1
-  [[ $(cat "$file") == "the clerk's own file" ]] || { echo "No in the question changed the file" >&2; stop_program; return 1; }
-  xdotool search --onlyvisible --name . 2>/dev/null | grep -x "$dialog" >/dev/null ||
-    { echo "No in the question closed the save dialog" >&2; stop_program; return 1; }
-  xdotool windowfocus --sync "$dialog" 2>/dev/null
-  sleep 0.5
-  xdotool key Return
-  question=$(new_titled_window $shown) || { stop_program; return 1; }
-  xdotool windowfocus --sync "$question" 2>/dev/null
-  sleep 0.5
-  xdotool key y
-  xvfb_wait_gone "$dialog" || { stop_program; return 1; }
-  for ((i = 0; i < 100; ++i)); do
-    [[ $(head -c 4 "$file") == '%!PS' && -z $(program_titled) ]] && break
-    sleep 0.2
-  done
-  stop_program
-  [[ $(head -c 4 "$file") == '%!PS' ]] || { echo "Yes in the question did not replace the file" >&2; return 1; }
-}
-
 upgrades() {
   msiexec_quiet /i "$next_msi" || { echo "msiexec /i of the later version exited non-zero" >&2; return 1; }
   local entries
@@ -448,7 +408,6 @@ row "a printer on the FILE: port made the default" file_printer_default
 row "file printer: the save dialog answered, the page read back from the file" saves_to_file 0 report.prn
 row "file printer: 12 s in the save dialog is not the spooler's silence" saves_to_file 12 waited.prn
 row "file printer: Cancel in the save dialog, no message and no file" cancels_file
-row "file printer: an existing file replaced only when the dialog's question says so" replaces_when_confirmed
 row "a later version upgrades in place" upgrades
 row "uninstall leaves nothing behind" uninstalls
 

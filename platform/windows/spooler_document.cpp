@@ -39,17 +39,44 @@ QString Quoted(const std::wstring& printer)
     return QLatin1Char('"') + QString::fromStdWString(printer) + QLatin1Char('"');
 }
 
+// The file a document goes to, and how it stood before: a withdrawn
+// document leaves no half-written file, and no file it never touched gone.
+struct OutputFile {
+    std::wstring path; // empty: the printer's own port
+    bool existed = false;
+    FILETIME written{};
+
+    void note()
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        existed = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        written = data.ftLastWriteTime;
+    }
+
+    void removeIfTouched() const
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return;
+        if (!existed || CompareFileTime(&data.ftLastWriteTime, &written) != 0)
+            DeleteFileW(path.c_str());
+    }
+};
+
 // The spooler's handles, closed whichever way the talk ends.
 struct Spooler {
     HANDLE printer = nullptr;
     HDC dc = nullptr;
     HFONT font = nullptr;
     bool documentOpen = false;
+    OutputFile output;
 
     ~Spooler()
     {
-        if (documentOpen)
+        if (documentOpen) {
             AbortDoc(dc); // withdraws the job the spooler has begun
+            output.removeIfTouched();
+        }
         if (font)
             DeleteObject(font);
         if (dc)
@@ -79,8 +106,19 @@ PrintOutcome DefaultPrinter(std::wstring& name)
     return {};
 }
 
-// A note for a queue that keeps the job until someone acts on the printer.
-QString WaitingNote(HANDLE printer, const std::wstring& name)
+QString Text(const wchar_t* text)
+{
+    return text ? QString::fromWCharArray(text) : QString();
+}
+
+// What the spooler tells of the printer: a note for a queue that keeps the
+// job until someone acts on the printer, and whether it writes a file.
+struct PrinterState {
+    QString note;
+    PrinterFile file = PrinterFile::None;
+};
+
+PrinterState ReadPrinter(HANDLE printer, const std::wstring& name)
 {
     DWORD needed = 0;
     GetPrinterW(printer, 2, nullptr, 0, &needed);
@@ -90,13 +128,31 @@ QString WaitingNote(HANDLE printer, const std::wstring& name)
     if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed))
         return {};
     const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    PrinterState state;
+    state.file = PrinterFileOf(Text(info->pPortName), Text(info->pDriverName), Text(info->pPrinterName));
     if (info->Status & PRINTER_STATUS_PAUSED)
-        return QStringLiteral("The report waits in the queue of the printer %1, which is paused. "
-                              "It prints when the printer is resumed.").arg(Quoted(name));
-    if ((info->Attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE) || (info->Status & PRINTER_STATUS_OFFLINE))
-        return QStringLiteral("The report waits in the queue of the printer %1, which is offline. "
-                              "It prints when the printer is back online.").arg(Quoted(name));
-    return {};
+        state.note = QStringLiteral("The report waits in the queue of the printer %1, which is paused. "
+                                    "It prints when the printer is resumed.").arg(Quoted(name));
+    else if ((info->Attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE) || (info->Status & PRINTER_STATUS_OFFLINE))
+        state.note = QStringLiteral("The report waits in the queue of the printer %1, which is offline. "
+                                    "It prints when the printer is back online.").arg(Quoted(name));
+    return state;
+}
+
+// Why the chosen file's folder takes no new file, or 0 when it does: a file
+// is made and removed there at once, so that the clerk reads the system's
+// reason before any job exists, and the chosen file itself is left as it
+// is until the printer writes it.
+DWORD FolderRefuses(const std::wstring& file)
+{
+    std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
+    if (folder.empty())
+        folder = L".";
+    wchar_t probe[MAX_PATH];
+    if (!GetTempFileNameW(folder.c_str(), L"tvl", 0, probe))
+        return GetLastError();
+    DeleteFileW(probe);
+    return 0;
 }
 
 HFONT MakeFont(HDC dc, const QString& family, double pointSize)
@@ -156,8 +212,9 @@ bool DrawLines(Spooler& spooler, const PrintDocument& document)
 
 } // namespace
 
-PrintOutcome SendToSpooler(const QString& title, const PrintDocument& document, const std::function<bool()>& proceed)
+PrintOutcome SendToSpooler(const QString& title, const PrintDocument& document, const SpoolerTalk& talk)
 {
+    const std::function<bool()>& proceed = talk.proceed;
     const PrintOutcome cancelled{PrintOutcome::End::Cancelled, {}};
     Spooler spooler;
     std::wstring name;
@@ -173,9 +230,20 @@ PrintOutcome SendToSpooler(const QString& title, const PrintDocument& document, 
             return Failed(QStringLiteral("The default printer %1 does not exist.").arg(Quoted(name)));
         return Failed(QStringLiteral("The printer %1 cannot be reached: ").arg(Quoted(name)) + SystemWords(error));
     }
-    const QString note = WaitingNote(spooler.printer, name);
+    const PrinterState state = ReadPrinter(spooler.printer, name);
     if (!proceed())
         return cancelled;
+    if (state.file != PrinterFile::None) {
+        const QString chosen = talk.askFile(state.file);
+        if (chosen.isEmpty() || !proceed())
+            return cancelled;
+        spooler.output.path = chosen.toStdWString();
+        if (const DWORD refused = FolderRefuses(spooler.output.path))
+            return Failed(QStringLiteral("The file \"%1\" cannot be written: ").arg(chosen) + SystemWords(refused));
+        spooler.output.note();
+        if (!proceed())
+            return cancelled;
+    }
     spooler.dc = CreateDCW(L"WINSPOOL", name.c_str(), nullptr, nullptr);
     if (!spooler.dc)
         return Failed(QStringLiteral("The printer %1 could not be prepared: ").arg(Quoted(name))
@@ -186,9 +254,14 @@ PrintOutcome SendToSpooler(const QString& title, const PrintDocument& document, 
     DOCINFOW info{};
     info.cbSize = sizeof info;
     info.lpszDocName = documentName.c_str();
-    if (StartDocW(spooler.dc, &info) <= 0)
+    // Named, the file is written without the printer asking again.
+    if (!spooler.output.path.empty())
+        info.lpszOutput = spooler.output.path.c_str();
+    if (StartDocW(spooler.dc, &info) <= 0) {
+        spooler.output.removeIfTouched();
         return Failed(QStringLiteral("The job could not be sent to the printer %1: ").arg(Quoted(name))
                       + SystemWords(GetLastError()));
+    }
     spooler.documentOpen = true;
     const auto jobFailed = [&] {
         return Failed(QStringLiteral("The job could not be sent to the printer %1: ").arg(Quoted(name))
@@ -210,7 +283,7 @@ PrintOutcome SendToSpooler(const QString& title, const PrintDocument& document, 
     if (EndDoc(spooler.dc) <= 0)
         return jobFailed();
     spooler.documentOpen = false;
-    return {PrintOutcome::End::Printed, note};
+    return {PrintOutcome::End::Printed, state.note};
 }
 
 } // namespace torvel

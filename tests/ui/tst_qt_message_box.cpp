@@ -1,10 +1,14 @@
+#include <QDir>
 #include <QMessageBox>
 #include <QProxyStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "platform/password_dialog.h"
+#include "platform/printer_file.h"
 #include "platform/qt_message_box.h"
+#include "platform/report_file_dialog.h"
 #include "tests/support/calculator_fixture.h"
 
 namespace {
@@ -90,6 +94,11 @@ private slots:
     // The printer's password question, the other modal dialog of the platform.
     void passwordIsAskedInAModalDialog_data();
     void passwordIsAskedInAModalDialog();
+    // A printer that writes files asks nothing itself: the program asks.
+    void printerThatWritesAFileIsToldByItsPort_data();
+    void printerThatWritesAFileIsToldByItsPort();
+    void reportFileIsAskedInASaveDialog_data();
+    void reportFileIsAskedInASaveDialog();
 };
 
 void TestQtMessageBox::initTestCase()
@@ -193,6 +202,105 @@ void TestQtMessageBox::passwordIsAskedInAModalDialog()
         QCOMPARE(given.password, QByteArray("s3cret"));
         QVERIFY(password->text().isEmpty());
     }
+}
+
+void TestQtMessageBox::printerThatWritesAFileIsToldByItsPort_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<QString>("printer");
+    QTest::addColumn<torvel::PrinterFile>("file");
+
+    using torvel::PrinterFile;
+    const QString pdf = QStringLiteral("Microsoft Print To PDF");
+    const QString xps = QStringLiteral("Microsoft XPS Document Writer v4");
+    QTest::newRow("Microsoft Print to PDF: PDF") << "PORTPROMPT:" << pdf << "Microsoft Print to PDF"
+                                                  << PrinterFile::Pdf;
+    QTest::newRow("Microsoft Print to PDF renamed: its driver says PDF") << "PORTPROMPT:" << pdf << "Office PDF"
+                                                                         << PrinterFile::Pdf;
+    QTest::newRow("XPS Document Writer: XPS") << "PORTPROMPT:" << xps << "Microsoft XPS Document Writer"
+                                              << PrinterFile::Xps;
+    QTest::newRow("XPS writer of an older driver, without v4") << "PORTPROMPT:" << "Microsoft XPS Document Writer"
+                                                               << "Microsoft XPS Document Writer" << PrinterFile::Xps;
+    QTest::newRow("a PostScript printer on FILE:: any file") << "FILE:" << "Generic PostScript" << "Laser"
+                                                             << PrinterFile::AnyFile;
+    QTest::newRow("file: in lower case") << "file:" << "Generic PostScript" << "Laser" << PrinterFile::AnyFile;
+    QTest::newRow("a pool with FILE: among its ports") << "LPT1:, FILE:" << "Generic PostScript" << "Laser"
+                                                      << PrinterFile::AnyFile;
+    QTest::newRow("PDF printer on FILE:: PDF") << "FILE:" << pdf << "Microsoft Print to PDF" << PrinterFile::Pdf;
+    QTest::newRow("PDF printer on a port naming its file: no question") << "C:\\Reports\\out.pdf" << pdf
+                                                                        << "Microsoft Print to PDF"
+                                                                        << PrinterFile::None;
+    QTest::newRow("a network printer: paper") << "IP_192.168.1.20" << "HP Universal Printing PCL 6" << "Front desk"
+                                              << PrinterFile::None;
+    QTest::newRow("a port that only ends like FILE:") << "MYFILE:" << "Generic PostScript" << "Laser"
+                                                     << PrinterFile::None;
+    QTest::newRow("Wine's printer for a CUPS queue") << "CUPS:office" << "office" << "office" << PrinterFile::None;
+    QTest::newRow("no port at all") << "" << pdf << "Microsoft Print to PDF" << PrinterFile::None;
+}
+
+void TestQtMessageBox::printerThatWritesAFileIsToldByItsPort()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, driver);
+    QFETCH(QString, printer);
+    QFETCH(torvel::PrinterFile, file);
+
+    QCOMPARE(torvel::PrinterFileOf(port, driver, printer), file);
+}
+
+void TestQtMessageBox::reportFileIsAskedInASaveDialog_data()
+{
+    QTest::addColumn<torvel::PrinterFile>("kind");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("chosen");
+
+    using torvel::PrinterFile;
+    QTest::newRow("PDF, a name without its suffix") << PrinterFile::Pdf << "PDF document (*.pdf)" << "March"
+                                                    << "March.pdf";
+    QTest::newRow("XPS, the Windows 8 suffix kept") << PrinterFile::Xps << "XPS document (*.xps *.oxps)"
+                                                    << "March.oxps" << "March.oxps";
+    QTest::newRow("any file, a printer file proposed") << PrinterFile::AnyFile << "Printer file (*.prn)"
+                                                       << "March" << "March.prn";
+}
+
+void TestQtMessageBox::reportFileIsAskedInASaveDialog()
+{
+    QFETCH(torvel::PrinterFile, kind);
+    QFETCH(QString, filter);
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QTemporaryDir folder;
+    QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
+
+    // State: the printer writes files of the kind; the dialog is Qt's own,
+    // so that keys reach it on every system (and Windows' own shows its
+    // proposed name only once it is open).
+    torvel::ReportFileDialog dialog(kind, QStringLiteral("Milk Price Report"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Torvel Calculator"));
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    QVERIFY2(!dialog.testOption(QFileDialog::DontConfirmOverwrite), "a file would be replaced unasked");
+    QCOMPARE(dialog.nameFilters().first(), filter);
+    QVERIFY(QDir(dialog.directory()).exists());
+    QCOMPARE(QFileInfo(dialog.selectedFiles().value(0)).fileName(),
+             QStringLiteral("Milk Price Report.") + dialog.defaultSuffix());
+    dialog.setDirectory(folder.path());
+    dialog.open();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    // Action: the clerk types a name in place of the one proposed, and Enter.
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->selectAll();
+    QTest::keyClicks(name, typed);
+    QTest::keyClick(name, Qt::Key_Return);
+
+    // Expected: that file in that folder, spelt as the system spells paths.
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenFile(), QDir::toNativeSeparators(QDir(folder.path()).filePath(chosen)));
 }
 
 QTEST_MAIN(TestQtMessageBox)

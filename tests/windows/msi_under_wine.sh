@@ -5,19 +5,21 @@
 # MSI put it, with no other DLLs on its path, prices typed with real keys,
 # the report printed through Wine to a private CUPS scheduler's PDF queue and
 # read back, the regional settings of a German PC and a decimal symbol
-# changed in the Region settings, a PC with no printer, an upgrade in place,
-# a clean uninstall, and an install into the folder IT names. Each row prints
-# PASS or FAIL; the last line counts them.
+# changed in the Region settings, a PC with no printer, a default printer
+# that writes files, an upgrade in place, a clean uninstall, and an install
+# into the folder IT names. Each row prints PASS or FAIL; the last line
+# counts them.
 #
-# Usage: msi_under_wine.sh MSI NEXT_MSI ZIP
+# Usage: msi_under_wine.sh MSI NEXT_MSI ZIP FILE_PRINTER
 #   NEXT_MSI is the same program as a later version, for the upgrade; ZIP
-#   holds the same files as MSI.
+#   holds the same files as MSI; FILE_PRINTER is the build's file_printer.exe
+#   (tests/windows/file_printer.cpp).
 set -uo pipefail
-msi=$1 next_msi=$2 zip=$3
+msi=$1 next_msi=$2 zip=$3 file_printer=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_session.sh"
 . "$here/../report/private_cups.sh"
-private_cups_require xdotool xclip pdftotext msiinfo localedef unzip
+private_cups_require xdotool xclip pdftotext msiinfo localedef unzip ps2pdf xprop
 
 work=$(mktemp -d /tmp/torvel-wine-msi.XXXXXX)
 chmod 0755 "$work"
@@ -173,6 +175,12 @@ printed_lines() {
   done
   [[ -n $pdf ]] || { echo "no PDF within 60 s; jobs: $(lpstat -W all -o 2>&1 | paste -sd';')" >&2; return 1; }
   sleep 0.5
+  pdf_lines "$pdf"
+}
+
+# A page's words in lines.
+pdf_lines() {
+  local pdf=$1
   # Wine's PostScript driver names the hyphen's glyph "hyphen", which
   # pdftotext reads back as a soft hyphen (U+00AD): the same mark on paper.
   pdftotext -layout "$pdf" - | sed -e 's/\f//g' -e 's/\xc2\xad/-/g' -e 's/^ *//' -e 's/ *$//' -e 's/  */ /g' |
@@ -187,15 +195,21 @@ prints_report() {
   type_prices "${prices[@]}"
   xdotool key alt+p
   printed=$(printed_lines "$marker") || return 1
-  expected=$(printf '%s\n' \
+  expected=$(report_lines "$@")
+  [[ $printed == "$expected" ]] || { echo "printed:"; echo "$printed"; echo "expected:"; echo "$expected"; } >&2
+  [[ $printed == "$expected" ]]
+}
+
+# The report's lines for three typed prices and the six shown.
+report_lines() {
+  local prices=("$1" "$2" "$3") shown=("${@:4}")
+  printf '%s\n' \
     "Chicago Mercantile Exchange Gradee AA Butter Price - \$${prices[0]}" \
     "Chicago Mercantile Exchange Block Cheddar Cheese Price - \$${prices[1]}" \
     "Orvania Weighted Average Powder Price - \$${prices[2]}" \
     "At the above commodity prices, Class Prices are:" \
     "Class 4A FAT - ${shown[0]}" "Class 4A SNF - ${shown[1]}" "Class 4A cwt - ${shown[2]}" \
-    "Class 4B FAT - ${shown[3]}" "Class 4B SNF - ${shown[4]}" "Class 4B cwt - ${shown[5]}")
-  [[ $printed == "$expected" ]] || { echo "printed:"; echo "$printed"; echo "expected:"; echo "$expected"; } >&2
-  [[ $printed == "$expected" ]]
+    "Class 4B FAT - ${shown[3]}" "Class 4B SNF - ${shown[4]}" "Class 4B cwt - ${shown[5]}"
 }
 
 no_printer() {
@@ -249,6 +263,132 @@ bad_input() {
   text=$(message_text)
   stop_program
   [[ $text == *"Please input all commodities."* ]] || { echo "the message box said: $text" >&2; return 1; }
+}
+
+# The default printer writes files, as "Microsoft Print to PDF" does: a
+# printer on the FILE: port, made the default with AddPrinterW and
+# SetDefaultPrinterW. Wine makes the CUPS scheduler's default Windows' default
+# again in every program it starts, so the program starts with no scheduler,
+# as on a PC whose only printer writes files.
+file_printer_name="Report to file"
+no_cups=$work/no-such-scheduler.sock
+files=$work/files
+
+file_printer_default() {
+  [[ -f $file_printer ]] || { echo "no file_printer.exe given" >&2; return 1; }
+  mkdir -p "$files"
+  wine "$file_printer" add "$file_printer_name" >"$work/file_printer.log" 2>&1 ||
+    { echo "file_printer add exited with $?:" >&2; cat "$work/file_printer.log" >&2; return 1; }
+  local named
+  named=$(CUPS_SERVER="$no_cups" wine "$file_printer" default 2>&1 | tr -d '\r')
+  [[ $named == "$file_printer_name" ]] || { echo "the default printer is: $named" >&2; return 1; }
+}
+
+# The program's save dialog, titled as the program and owned by its window;
+# told by its size from the progress window and a message box, which have
+# the same title.
+save_dialog() {
+  local dialog= owner i w width height
+  for ((i = 0; i < 300; ++i)); do
+    for w in $(program_titled); do
+      read -r width height < <(xwininfo -id "$w" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { print w, $2 }')
+      ((${width:-0} >= 400 && ${height:-0} >= 300)) && dialog=$w
+    done
+    [[ -n $dialog ]] && break
+    sleep 0.1
+  done
+  [[ -n $dialog ]] || { echo "no save dialog within 30 s" >&2; return 1; }
+  owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR 2>/dev/null | awk '/window id/ { print $NF }')
+  [[ -n $owner ]] && ((owner == window)) ||
+    { echo "the save dialog belongs to ${owner:-no window}, not to the window $window" >&2; return 1; }
+  echo "$dialog"
+}
+
+answer_dialog() {
+  local dialog=$1 answer=$2
+  xdotool windowfocus --sync "$dialog" 2>/dev/null
+  sleep 0.5
+  # The proposed name selected as Wine's edit control selects: it has no Ctrl+A.
+  xdotool key End shift+Home
+  xdotool type --delay 20 "$answer"
+  xdotool key Return
+}
+
+# Any window titled as the program: the save dialog, the progress window or
+# a message box.
+program_titled() {
+  xdotool search --onlyvisible --name "^Torvel Calculator$" 2>/dev/null
+}
+
+# The worked example printed to the file printer, its save dialog answered
+# after WAIT seconds with a file whose page is then read back; nothing else
+# is said.
+saves_to_file() {
+  local wait=$1 file=$files/$2 dialog i size=-1 printed expected
+  start_program CUPS_SERVER="$no_cups" || return 1
+  type_prices 1.4 1.7 1.2
+  xdotool key alt+p
+  dialog=$(save_dialog) || { stop_program; return 1; }
+  sleep "$wait"
+  answer_dialog "$dialog" "$(winepath -w "$file")"
+  # Wine's dialog takes a few seconds to go, and the print ends after it.
+  xvfb_wait_gone "$dialog" || { stop_program; return 1; }
+  # Written once the file stops growing and the print has ended.
+  for ((i = 0; i < 300; ++i)); do
+    if [[ -s $file && $(stat -c %s "$file") == "$size" && -z $(program_titled) ]]; then
+      break
+    fi
+    [[ -f $file ]] && size=$(stat -c %s "$file")
+    sleep 0.2
+  done
+  sleep 2
+  if [[ -n $(program_titled) ]]; then
+    echo "after the save the program said: $(message_text)" >&2
+    stop_program
+    return 1
+  fi
+  stop_program
+  [[ -s $file ]] || { echo "no file written at $file" >&2; return 1; }
+  ps2pdf "$file" "$work/from-file.pdf" || { echo "ps2pdf could not read $file" >&2; return 1; }
+  printed=$(pdf_lines "$work/from-file.pdf")
+  expected=$(report_lines 1.4 1.7 1.2 '$1.4557' '$1.0302' '$14.0578' '$1.4557' '$1.1590' '$15.1779')
+  [[ $printed == "$expected" ]] || { echo "printed:"; echo "$printed"; echo "expected:"; echo "$expected"; } >&2
+  [[ $printed == "$expected" ]]
+}
+
+# Cancel in the save dialog: no message, no file, and the next Alt+P asks
+# again, since the print has ended.
+cancels_file() {
+  local marker=$work/marker dialog left
+  touch "$marker"
+  sleep 1
+  start_program CUPS_SERVER="$no_cups" || return 1
+  type_prices 1.4 1.7 1.2
+  xdotool key alt+p
+  dialog=$(save_dialog) || { stop_program; return 1; }
+  xdotool windowfocus --sync "$dialog" 2>/dev/null
+  sleep 0.5
+  xdotool key Escape
+  xvfb_wait_gone "$dialog" || { stop_program; return 1; }
+  sleep 3
+  if [[ -n $(program_titled) ]]; then
+    echo "after Cancel the program said: $(message_text)" >&2
+    stop_program
+    return 1
+  fi
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  sleep 0.5
+  xdotool key alt+p
+  dialog=$(save_dialog) || { echo "Alt+P after Cancel asked no file" >&2; stop_program; return 1; }
+  xdotool windowfocus --sync "$dialog" 2>/dev/null
+  sleep 0.5
+  xdotool key Escape
+  xvfb_wait_gone "$dialog"
+  stop_program
+  left=$(find "$files" "$WINEPREFIX/drive_c/users" -type f -newer "$marker" \
+         \( -iname '*.prn' -o -iname '*.ps' -o -iname '*.pdf' -o -iname 'Milk Price Report*' \) 2>/dev/null)
+  [[ -z $left ]] || { echo "Cancel left files:"; echo "$left"; } >&2
+  [[ -z $left ]]
 }
 
 upgrades() {
@@ -333,6 +473,10 @@ row "the worked example printed through the spooler, read back" us_report
 row "a price that is not a number: the message box" bad_input
 row "a German PC: 1,4 typed, 1,4557 € printed" german_report
 row "the decimal symbol changed to a comma in the Region settings" decimal_override
+row "a printer on the FILE: port made the default" file_printer_default
+row "file printer: the save dialog answered, the page read back from the file" saves_to_file 0 report.prn
+row "file printer: 12 s in the save dialog is not the spooler's silence" saves_to_file 12 waited.prn
+row "file printer: Cancel in the save dialog, no message and no file" cancels_file
 row "a later version upgrades in place" upgrades
 row "uninstall leaves nothing behind" uninstalls
 row "INSTALLDIR=C:\Apps\Torvel: installs, runs, upgrades and uninstalls there" install_dir

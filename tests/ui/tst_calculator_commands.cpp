@@ -35,9 +35,28 @@ public:
             heard() << name + " value: " + value.toString();
     }
 
+    // The one the plugin made, while it lives.
+    static SpokenRecorder*& live()
+    {
+        static SpokenRecorder* recorder = nullptr;
+        return recorder;
+    }
+
+    ~SpokenRecorder() override
+    {
+        if (live() == this)
+            live() = nullptr;
+    }
+
     void setRootObject(QAccessibleInterface*) override {}
     void notifyAccessibilityUpdate(QAccessibleEvent* event) override { record(event); }
 };
+
+// Qt 6.4 deletes its bridges when the application ends; Qt 6.8 keeps them to
+// the end, so the recorder it kept is deleted once main has returned.
+const struct SpokenRecorderEnd {
+    ~SpokenRecorderEnd() { delete SpokenRecorder::live(); }
+} spokenRecorderEnd;
 
 // Built into this test (QT_STATICPLUGIN), with the key Qt's loader asks for.
 class SpokenRecorderPlugin final : public QAccessibleBridgePlugin {
@@ -45,7 +64,7 @@ class SpokenRecorderPlugin final : public QAccessibleBridgePlugin {
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QAccessibleBridgeFactoryInterface" FILE "spoken_recorder.json")
 
 public:
-    QAccessibleBridge* create(const QString&) override { return new SpokenRecorder; }
+    QAccessibleBridge* create(const QString&) override { return SpokenRecorder::live() = new SpokenRecorder; }
 };
 Q_IMPORT_PLUGIN(SpokenRecorderPlugin)
 
